@@ -1,0 +1,75 @@
+#pragma once
+
+#include "TStoreStatements.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <utility>
+#include <vector>
+
+// A parameter value bound by name: an integer key, a text or a date and time.
+using TStoreParams = std::vector<std::pair<const char *, QVariant>>;
+
+// The rows of a statement, read in full and closed before they are handed
+// out, so that no statement stays open between user actions.
+class TStoreRows {
+ public:
+  explicit TStoreRows(std::vector<QSqlRecord> rows) : FRows(std::move(rows)) {}
+  bool Eof() const { return FIndex >= FRows.size(); }
+  void Next() { ++FIndex; }
+  int Count() const { return static_cast<int>(FRows.size()); }
+  // A null column reads as an empty text, or 0.
+  QString AsString(const char *column) const;
+  qint64 AsInteger(const char *column) const;
+  // Null when the column is null.
+  QDateTime AsDateTime(const char *column) const;
+
+ private:
+  const QSqlRecord &Current(const char *column) const;
+  std::vector<QSqlRecord> FRows;
+  std::size_t FIndex = 0;
+};
+
+// The local store: one file beside the executable, one connection for the
+// life of the main window.
+class TLocalStore {
+ public:
+  TLocalStore();
+  ~TLocalStore();
+  TLocalStore(const TLocalStore &) = delete;
+  TLocalStore &operator=(const TLocalStore &) = delete;
+
+  // The executable's path with its extension replaced by ".adb".
+  static QString PathForExecutable(const QString &executablePath);
+  // The bytes of the empty store written when the file is absent.
+  static QByteArray TemplateBytes();
+  // How dates are written into the store and read back as text.
+  static QString FormatDateTime(const QDateTime &value);
+  static QDateTime ParseDateTime(const QString &text);
+
+  // Creates the file from the template when absent, then opens it.
+  // Throws TStoreError with a message for the user.
+  void Open(const QString &path);
+  // The two upgrade statements: the first one's failure is ignored, the
+  // second one's is thrown.
+  void Upgrade();
+  bool IsOpen() const;
+  QString Path() const { return FPath; }
+  void Close();
+
+  // Runs a statement that returns no rows. Throws TStoreError.
+  void Execute(TStoreStatement statement, const TStoreParams &params = {});
+  // Runs a statement that returns rows. Throws TStoreError.
+  TStoreRows Select(TStoreStatement statement, const TStoreParams &params = {});
+
+ private:
+  // Opens the connection; the reason of a failure, or an empty text.
+  QString Connect(const QString &path);
+  QSqlQuery Prepare(TStoreStatement statement, const TStoreParams &params);
+  QString FConnectionName;
+  QString FPath;
+};
