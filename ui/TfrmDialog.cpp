@@ -1,0 +1,244 @@
+#include "TfrmDialog.h"
+
+#include "UPictures.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+// ------------------------------------------------------------ arithmetic
+
+TDialogLayout ComputeDialogLayout(int labelWidth, int labelHeight, int buttonCount,
+                                  int designedLabelHeight) {
+  using L = TDialogLayout;
+  L l;
+  // Steps 2 and 5: the form grows by the designed line, then by the message.
+  l.clientHeight = L::kDesignClientHeight + designedLabelHeight + labelHeight;
+  // Outer width from the label, with the minimum of 300.
+  l.outerWidth = qMax(L::kMinOuterWidth, L::kLabelLeft + labelWidth + 20);
+  l.clientWidth = l.outerWidth - L::kFrameWidth;
+  // The bevel's height, and its right anchor.
+  l.bevelHeight = l.clientHeight - L::kBevelTop - 41;
+  l.bevelWidth = l.clientWidth - L::kBevelLeft - L::kBevelRightMargin;
+  // Steps 8 to 10 (C++ division truncates toward zero, as div does).
+  l.buttonCount = buttonCount;
+  l.firstButtonLeft = (l.clientWidth - 67 * buttonCount) / 2;
+  l.buttonTop = l.clientHeight - L::kButtonHeight - 8;
+  return l;
+}
+
+QString DialogMessageText(const QString &msg) {
+  qsizetype b = 0, e = msg.size();
+  while (b < e && msg.at(b).unicode() <= 0x20) ++b;
+  while (e > b && msg.at(e - 1).unicode() <= 0x20) --e;
+  QString s = msg.mid(b, e - b);
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return s;
+}
+
+// ------------------------------------------------------------ test hook
+
+namespace {
+
+struct THookState {
+  QList<int> answers;
+  TShownMessage last;
+  int count = 0;
+};
+
+THookState &Hook() {
+  static THookState state;
+  return state;
+}
+
+}  // namespace
+
+void TfrmDialog::SetNextAnswer(int result) { Hook().answers.append(result); }
+void TfrmDialog::ClearAnswers() { Hook().answers.clear(); }
+int TfrmDialog::PendingAnswers() { return int(Hook().answers.size()); }
+const TShownMessage &TfrmDialog::LastShown() { return Hook().last; }
+int TfrmDialog::ShownCount() { return Hook().count; }
+
+// ------------------------------------------------------------ the form
+
+TfrmDialog::TfrmDialog(QWidget *parent) : QDialog(parent), TSkinForm(this) {
+  using L = TDialogLayout;
+  setObjectName(QStringLiteral("frmDialog"));
+  // Tool window: small caption bar with a close box only; not resizable.
+  setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setWindowTitle(QStringLiteral("Message"));
+  setFixedSize(L::kDesignClientWidth, L::kDesignClientHeight);
+  setSizeGripEnabled(false);
+
+  pnDLG = new QWidget(this);
+  pnDLG->setObjectName(QStringLiteral("pnDLG"));
+  pnDLG->setGeometry(0, 0, L::kDesignClientWidth, L::kDesignClientHeight);
+  pnDLG->hide();
+
+  Bevel1 = new QFrame(pnDLG);
+  Bevel1->setObjectName(QStringLiteral("Bevel1"));
+  Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Bevel1->setLineWidth(1);
+  Bevel1->setGeometry(L::kBevelLeft, L::kBevelTop, 232, 26);
+
+  auto picture = [this](const char *name, UPictures::TMessagePicture which, int height) {
+    auto *img = new QLabel(pnDLG);
+    img->setObjectName(QLatin1String(name));
+    img->setGeometry(8, 16, 32, height);
+    img->setPixmap(UPictures::RenderMessagePicture(which, QSize(32, height)));
+    img->hide();
+    return img;
+  };
+  imgWarning = picture("imgWarning", UPictures::TMessagePicture::Warning, 32);
+  imgError = picture("imgError", UPictures::TMessagePicture::Error, 33);
+  imgInformation = picture("imgInformation", UPictures::TMessagePicture::Information, 32);
+  imgConfirmation = picture("imgConfirmation", UPictures::TMessagePicture::Confirmation, 32);
+
+  lbMsg = new QLabel(QStringLiteral("lbMsg"), pnDLG);
+  lbMsg->setObjectName(QStringLiteral("lbMsg"));
+  lbMsg->setTextFormat(Qt::PlainText);
+  lbMsg->setWordWrap(false);
+  lbMsg->move(L::kLabelLeft, L::kLabelTop);
+  lbMsg->resize(lbMsg->sizeHint());
+
+  lbWarning = NewVocabulary("lbWarning", QStringLiteral("Attention"));
+  lbError = NewVocabulary("lbError", QStringLiteral("Erreur"));
+  lbInformation = NewVocabulary("lbInformation", QStringLiteral("Information"));
+  lbConfirmation = NewVocabulary("lbConfirmation", QStringLiteral("Confirmation"));
+  lbYes = NewVocabulary("lbYes", QStringLiteral("&Oui"));
+  lbNo = NewVocabulary("lbNo", QStringLiteral("&Non"));
+  lbOk = NewVocabulary("lbOk", QStringLiteral("&Ok"));
+  lbCancel = NewVocabulary("lbCancel", QStringLiteral("&Annuler"));
+}
+
+TfrmDialog::~TfrmDialog() = default;
+
+QLabel *TfrmDialog::NewVocabulary(const char *name, const QString &caption) {
+  auto *label = new QLabel(caption, pnDLG);
+  label->setObjectName(QLatin1String(name));
+  label->setTextFormat(Qt::PlainText);
+  label->hide();
+  return label;
+}
+
+void TfrmDialog::Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons) {
+  // The designed one-line text's height, read before the message
+  // replaces it (13 pixels in the design's font; the real font's here).
+  const int designedHeight = lbMsg->height();
+  // The label takes the size of the message.
+  lbMsg->setText(DialogMessageText(msg));
+  lbMsg->resize(lbMsg->sizeHint());
+  // Steps 4 to 6 and 8 to 10.
+  FLayout = ComputeDialogLayout(lbMsg->width(), lbMsg->height(), buttons.Count(), designedHeight);
+  setFixedSize(FLayout.clientWidth, FLayout.clientHeight);
+  pnDLG->setGeometry(0, 0, FLayout.clientWidth, FLayout.clientHeight);
+  Bevel1->setGeometry(TDialogLayout::kBevelLeft, TDialogLayout::kBevelTop, FLayout.bevelWidth,
+                      FLayout.bevelHeight);
+
+  // Picture and title by kind; any other kind is information.
+  QLabel *picture = imgInformation;
+  QLabel *title = lbInformation;
+  switch (dlgType) {
+    case mtWarning:
+      picture = imgWarning;
+      title = lbWarning;
+      break;
+    case mtError:
+      picture = imgError;
+      title = lbError;
+      break;
+    case mtConfirmation:
+      picture = imgConfirmation;
+      title = lbConfirmation;
+      break;
+    default:
+      break;
+  }
+  for (QLabel *img : {imgWarning, imgError, imgInformation, imgConfirmation})
+    img->setVisible(img == picture);
+  SetFormTitle(title->text());
+
+  // One button per kind in the set, in kind order.
+  qDeleteAll(FButtons);
+  FButtons.clear();
+  struct TButtonKind {
+    QString caption;
+    int result;
+  };
+  // The program asks for Yes, No, OK and Cancel only; their captions are the
+  // vocabulary labels'. The other kinds keep their place in the row with
+  // the platform's results and plain captions of our own; Help does nothing
+  // (the help context is not used).
+  const TButtonKind kinds[kMsgDlgBtnKinds] = {
+      {lbYes->text(), mrYes},
+      {lbNo->text(), mrNo},
+      {lbOk->text(), mrOk},
+      {lbCancel->text(), mrCancel},
+      {QStringLiteral("A&bandonner"), 3},
+      {QStringLiteral("&Réessayer"), 4},
+      {QStringLiteral("&Ignorer"), 5},
+      {QStringLiteral("&Tous"), 8},
+      {QStringLiteral("Non à &tout"), 9},
+      {QStringLiteral("Oui à t&out"), 10},
+      {QStringLiteral("Aid&e"), mrNone},
+  };
+  int left = FLayout.firstButtonLeft;
+  for (int i = 0; i < kMsgDlgBtnKinds; ++i) {
+    if (!buttons.Contains(TMsgDlgBtn(i))) continue;
+    auto *button = new QPushButton(kinds[i].caption, pnDLG);
+    button->setObjectName(QStringLiteral("btn%1").arg(i));
+    button->setGeometry(left, FLayout.buttonTop, TDialogLayout::kButtonWidth,
+                        TDialogLayout::kButtonHeight);
+    // No default button, no cancel button.
+    button->setDefault(false);
+    const int result = kinds[i].result;
+    if (result != mrNone) connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
+    left += TDialogLayout::kButtonStep;
+    FButtons.append(button);
+  }
+}
+
+int TfrmDialog::Run() {
+  pnDLG->show();
+  // Placed at the centre of the screen (the one of the active window if any).
+  QScreen *screen = nullptr;
+  if (QWidget *active = QApplication::activeWindow()) screen = active->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    QRect outer(QPoint(0, 0), QSize(FLayout.outerWidth, height()));
+    outer.moveCenter(screen->availableGeometry().center());
+    move(outer.topLeft());
+  }
+  return exec();
+}
+
+void TfrmDialog::reject() { done(mrCancel); }
+
+// ------------------------------------------------------------ entry point
+
+int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
+                           int helpCtx) {
+  THookState &hook = Hook();
+  ++hook.count;
+  TShownMessage record{msg, dlgType, buttons, helpCtx, mrNone, false};
+  if (!hook.answers.isEmpty()) {
+    record.result = hook.answers.takeFirst();
+    record.answeredByHook = true;
+    hook.last = record;
+    return record.result;
+  }
+  hook.last = record;
+  int result = mrNone;
+  {
+    TfrmDialog dialog;  // created for the call, destroyed before returning
+    dialog.Prepare(msg, dlgType, buttons);
+    result = dialog.Run();
+  }
+  record.result = result;
+  Hook().last = record;
+  return result;
+}
