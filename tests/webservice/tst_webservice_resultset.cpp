@@ -1,0 +1,256 @@
+// The answer as a result set: lines, pieces, escapes, the error line, the
+// cursor and the lookups. Every answer really crosses the loopback.
+
+#include "RecordingServer.h"
+#include "TWebService.h"
+
+#include <QTest>
+
+namespace {
+
+using Rows = QList<QStringList>;
+
+// Serves one answer and runs a statement against it.
+struct Answered {
+  RecordingServer server;
+  TWebService ws;
+
+  explicit Answered(const QByteArray &answer) { Serve(answer); }
+  explicit Answered(const RecordingServer::Reply &reply) {
+    server.Enqueue(reply);
+    Run();
+  }
+  void Serve(const QByteArray &answer) {
+    server.Enqueue(RecordingServer::Ok(answer));
+    Run();
+  }
+  void Run() {
+    ws.WebServer = server.Url();
+    ws.SetTimeouts(2000, 2000);
+    ws.Execute("select");
+  }
+};
+
+// Reads the whole result the way every caller does.
+Rows Walk(TWebService &ws) {
+  Rows rows;
+  while (!ws.Eof()) {
+    if (ws.RowIndex != rows.size()) return {{"RowIndex out of step"}};
+    QStringList values;
+    for (int i = 0; i < ws.FieldCount(); ++i) values << ws.GetValue(i);
+    rows << values;
+    ws.Next();
+  }
+  return rows;
+}
+
+}  // namespace
+
+class TestWebServiceResultSet : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+  }
+
+  void answers_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<Rows>("rows");
+
+    const QStringList abc{"a", "b", "c"};
+    const QByteArray digits = QByteArray("0123456789").repeated(103);  // 1030
+
+    QTest::newRow("empty body") << QByteArray() << "" << QStringList() << Rows();
+    QTest::newRow("header only") << QByteArray("A\tB") << "" << QStringList{"A", "B"} << Rows();
+    QTest::newRow("header only, line break") << QByteArray("A\tB\r\n") << "" << QStringList{"A", "B"} << Rows();
+    QTest::newRow("CR LF") << QByteArray("id\tname\r\n1\tone\r\n2\ttwo\r\n") << "" << QStringList{"id", "name"}
+        << Rows{{"1", "one"}, {"2", "two"}};
+    QTest::newRow("LF, no final break") << QByteArray("id\tname\n1\tone\n2\ttwo") << ""
+        << QStringList{"id", "name"} << Rows{{"1", "one"}, {"2", "two"}};
+    QTest::newRow("CR only") << QByteArray("id\tname\r1\tone\r2\ttwo\r") << "" << QStringList{"id", "name"}
+        << Rows{{"1", "one"}, {"2", "two"}};
+    QTest::newRow("mixed line ends") << QByteArray("A\r\n1\n2\r3") << "" << QStringList{"A"}
+        << Rows{{"1"}, {"2"}, {"3"}};
+    QTest::newRow("CR CR LF holds an empty line") << QByteArray("A\r\r\n1") << "" << QStringList{"A"}
+        << Rows{{""}, {"1"}};
+    QTest::newRow("empty inner line") << QByteArray("A\n1\n\n2\n") << "" << QStringList{"A"}
+        << Rows{{"1"}, {""}, {"2"}};
+    QTest::newRow("empty lines at the end") << QByteArray("A\n1\n\n\n") << "" << QStringList{"A"}
+        << Rows{{"1"}, {""}, {""}};
+    QTest::newRow("trailing tab") << QByteArray("a\tb\tc\nx\ty\t\n") << "" << abc << Rows{{"x", "y", ""}};
+    QTest::newRow("two trailing tabs") << QByteArray("a\tb\tc\nx\t\t\n") << "" << abc << Rows{{"x", "", ""}};
+    QTest::newRow("doubled tab") << QByteArray("a\tb\tc\nx\t\ty\n") << "" << abc << Rows{{"x", "", "y"}};
+    QTest::newRow("short row") << QByteArray("a\tb\tc\nx\n") << "" << abc << Rows{{"x", "", ""}};
+    QTest::newRow("long row") << QByteArray("a\nx\ty\n") << "" << QStringList{"a"} << Rows{{"x"}};
+    QTest::newRow("leading tab in the header") << QByteArray("\ta\n1\t2\n") << "" << QStringList{"", "a"}
+        << Rows{{"1", "2"}};
+    QTest::newRow("header ending with a tab") << QByteArray("a\tb\t\n1\t2\n") << "" << QStringList{"a", "b"}
+        << Rows{{"1", "2"}};
+    QTest::newRow("empty header line") << QByteArray("\n1\t2\n") << "" << QStringList() << Rows{{}};
+    QTest::newRow("NUL ends the text") << QByteArray("A\n1\n2\0\n3\n", 10) << "" << QStringList{"A"}
+        << Rows{{"1"}, {"2"}};
+    QTest::newRow("NUL inside the header") << QByteArray("A\tB\0C\n1\n", 9) << "" << QStringList{"A", "B"}
+        << Rows();
+    QTest::newRow("NUL first") << QByteArray("\0A\n1\n", 5) << "" << QStringList() << Rows();
+    QTest::newRow("escapes") << QByteArray("v\nx\\ny\nx\\ty\nx\\\nx\\\\n\na\\rb\n\\n\\t\n") << ""
+        << QStringList{"v"} << Rows{{"x\ny"}, {"x\ty"}, {"x\\"}, {"x\\\n"}, {"a\\rb"}, {"\n\t"}};
+    QTest::newRow("escaped tab is no separator") << QByteArray("a\tb\nx\\ty\tz\n") << ""
+        << QStringList{"a", "b"} << Rows{{"x\ty", "z"}};
+    QTest::newRow("UTF-8 text") << QByteArray("nom\tn\u00b0\ncaf\u00e9\t\u20ac\n") << ""
+        << QStringList{"nom", "n\u00b0"} << Rows{{"caf\u00e9", "\u20ac"}};
+    QTest::newRow("$ERR without the space is a header") << QByteArray("$ERR\nx\n") << ""
+        << QStringList{"$ERR"} << Rows{{"x"}};
+    QTest::newRow("$err in lower case is a header") << QByteArray("$err boom\n1\n") << ""
+        << QStringList{"$err boom"} << Rows{{"1"}};
+    QTest::newRow("$ERR after a space is a header") << QByteArray(" $ERR boom\n1\n") << ""
+        << QStringList{" $ERR boom"} << Rows{{"1"}};
+    QTest::newRow("error line") << QByteArray("$ERR Table 'x' doesn't exist\n") << "Table 'x' doesn't exist"
+        << QStringList() << Rows{{}};
+    QTest::newRow("error line keeps its tabs") << QByteArray("$ERR a\tb\t") << "a\tb\t" << QStringList()
+        << Rows{{}};
+    QTest::newRow("multi-line error") << QByteArray("$ERR first\r\nsecond\r\n\r\nthird") << "first"
+        << QStringList() << Rows{{}, {}, {}, {}};
+    QTest::newRow("empty error message") << QByteArray("$ERR \n") << "" << QStringList() << Rows{{}};
+    QTest::newRow("error of 1030 characters") << "$ERR " + digits + "\n" << QString(digits.left(1024))
+        << QStringList() << Rows{{}};
+    QTest::newRow("error of 1030 non-ASCII characters") << "$ERR " + QString(1030, QChar(0xE9)).toUtf8()
+        << QString(1024, QChar(0xE9)) << QStringList() << Rows{{}};
+    QTest::newRow("error of 1030 characters outside the BMP")
+        << "$ERR " + QString::fromUcs4(U"\U0001F600").repeated(515).toUtf8()
+        << QString::fromUcs4(U"\U0001F600").repeated(512) << QStringList() << Rows{{}};
+  }
+
+  void answers() {
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, error);
+    QFETCH(QStringList, fields);
+    QFETCH(Rows, rows);
+
+    Answered a(answer);
+    QCOMPARE(a.ws.ErrorText, error);
+    QCOMPARE(a.ws.FieldNames(), fields);
+    QCOMPARE(a.ws.RecordCount(), rows.size());
+    QCOMPARE(a.ws.RowIndex, 0);
+    QCOMPARE(Walk(a.ws), rows);
+    if (!fields.isEmpty()) QCOMPARE(a.ws.ErrorText, error);  // reading sets no error
+  }
+
+  void chunkedAnswer() {
+    Answered a(RecordingServer::Reply{
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nid\tna\r\n"
+        "3\r\nme\r\r\n4\r\n\n1\tt\r\n3\r\nwo\n\r\n0\r\n\r\n",
+        RecordingServer::After::Keep});
+    QCOMPARE(a.ws.ErrorText, QString());
+    QCOMPARE(a.ws.FieldNames(), (QStringList{"id", "name"}));
+    QCOMPARE(Walk(a.ws), (Rows{{"1", "two"}}));
+  }
+
+  void lookupByName() {
+    Answered a("Name\tROWS\tname\nt1\t5\tshadowed\n");
+    QCOMPARE(a.ws.GetValue("NAME"), QString("t1"));
+    QCOMPARE(a.ws.GetValue("name"), QString("t1"));
+    QCOMPARE(a.ws.GetValue("Rows"), QString("5"));
+    QCOMPARE(a.ws.ErrorText, QString());
+  }
+
+  void fieldErrors_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");  // used when name is empty
+    QTest::newRow("unknown name") << "missing" << 0;
+    QTest::newRow("negative index") << "" << -1;
+    QTest::newRow("index equal to the field count") << "" << 2;
+  }
+
+  void fieldErrors() {
+    QFETCH(QString, name);
+    QFETCH(int, index);
+
+    Answered a("A\tB\n1\t2\n3\t4\n");
+    a.ws.Next();
+    const QString value = name.isEmpty() ? a.ws.GetValue(index) : a.ws.GetValue(name);
+    QCOMPARE(value, QString());
+    QCOMPARE(a.ws.ErrorText, QString("GetValue Field Error"));
+    QCOMPARE(a.ws.RowIndex, 1);
+    QCOMPARE(a.ws.GetValue("B"), QString("4"));
+    QCOMPARE(a.ws.GetValueBytes(index < 0 ? index : 7), QByteArray());
+
+    a.Serve("A\n1\n");
+    QCOMPARE(a.ws.ErrorText, QString());
+  }
+
+  void errorAnswerCursor() {
+    Answered a("$ERR Access denied\n");
+    QCOMPARE(a.ws.ErrorText, QString("Access denied"));
+    QVERIFY(!a.ws.Eof());
+    QCOMPARE(a.ws.GetValue("Field"), QString());
+    QCOMPARE(a.ws.ErrorText, QString("GetValue Field Error"));
+    a.ws.Next();
+    QVERIFY(a.ws.Eof());
+  }
+
+  void pastTheEnd() {
+    Answered a("A\n1\n");
+    a.ws.Next();
+    a.ws.Next();
+    QVERIFY(a.ws.Eof());
+    QCOMPARE(a.ws.RowIndex, 2);
+    QCOMPARE(a.ws.GetValue(0), QString());
+    QCOMPARE(a.ws.ErrorText, QString());
+  }
+
+  void newAnswerReplacesOld() {
+    Answered a("A\tB\n1\t2\n3\t4\n");
+    a.ws.Next();
+    a.Serve("C\nx\n");
+    QCOMPARE(a.ws.RowIndex, 0);
+    QCOMPARE(a.ws.FieldNames(), QStringList{"C"});
+    QCOMPARE(Walk(a.ws), (Rows{{"x"}}));
+    a.Serve("$ERR gone\n");
+    QCOMPARE(a.ws.FieldNames(), QStringList());
+    QCOMPARE(a.ws.RecordCount(), 1);
+  }
+
+  // RowIndex is a public number; a caller that sets it reads that row.
+  void rowIndexSetByCaller() {
+    Answered a("A\n0\n1\n2\n3\n");
+    a.ws.RowIndex = 2;
+    QCOMPARE(a.ws.GetValue(0), QString("2"));
+    a.ws.RowIndex = 0;
+    QCOMPARE(a.ws.GetValue(0), QString("0"));
+    a.ws.Next();
+    QCOMPARE(a.ws.GetValue(0), QString("1"));
+  }
+
+  void valueBytes() {
+    Answered a("A\tB\ncaf\u00e9\\n\tx\n");
+    QCOMPARE(a.ws.GetValueBytes(0), QByteArray("caf\xc3\xa9\n"));
+    QCOMPARE(a.ws.GetValueBytes(1), QByteArray("x"));
+    QCOMPARE(a.ws.ErrorText, QString());
+  }
+
+  // A large answer walks to its last row with the right values.
+  void manyRows() {
+    constexpr int kRows = 200000;
+    QByteArray answer = "n\tsquare\r\n";
+    for (int i = 0; i < kRows; ++i)
+      answer += QByteArray::number(i) + '\t' + QByteArray::number(qint64(i) * i) + "\r\n";
+    Answered a(answer);
+    QCOMPARE(a.ws.RecordCount(), kRows);
+    int seen = 0;
+    bool inStep = true;
+    while (!a.ws.Eof()) {
+      const qint64 n = a.ws.GetValueBytes(0).toLongLong();
+      inStep = inStep && n == seen && a.ws.GetValueBytes(1).toLongLong() == n * n;
+      ++seen;
+      a.ws.Next();
+    }
+    QVERIFY(inStep);
+    QCOMPARE(seen, kRows);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestWebServiceResultSet)
+#include "tst_webservice_resultset.moc"

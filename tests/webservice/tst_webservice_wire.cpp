@@ -1,0 +1,491 @@
+// The request on the wire and the failures of the exchange, against a
+// loopback server that records the exact bytes it receives.
+
+#include "RecordingServer.h"
+#include "THttpClient.h"
+#include "TWebService.h"
+
+#include <QLocale>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using After = RecordingServer::After;
+
+Q_DECLARE_METATYPE(RecordingServer::After)
+
+namespace {
+
+QDateTime NoonDec31_1899() { return QDateTime(QDate(1899, 12, 31), QTime(12, 0)); }
+
+// A client pointed at the server, with a fixed clock (its stamp reads 1.5
+// under the C locale) and short test bounds.
+void Aim(TWebService &ws, const QString &webServer) {
+  ws.WebServer = webServer;
+  ws.SetClock(&NoonDec31_1899);
+  ws.SetTimeouts(2000, 300);
+}
+
+QByteArray Body(const QByteArray &text) {
+  return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(text.size()) + "\r\n\r\n" + text;
+}
+
+quint16 ClosedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+// After a failure the answer is the error line alone: no rows of a partial
+// body survive.
+void CheckOnlyErrorLine(TWebService &ws) {
+  QCOMPARE(ws.RecordCount(), 1);
+  QVERIFY(!ws.Eof());
+  QCOMPARE(ws.RowIndex, 0);
+  QVERIFY(ws.FieldNames().isEmpty());
+}
+
+}  // namespace
+
+class TestWebServiceWire : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"})
+      qunsetenv(name);
+  }
+
+  void formBody_data() {
+    QTest::addColumn<QString>("sqlServer");
+    QTest::addColumn<QString>("service");
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QByteArray>("body");
+
+    QTest::newRow("service, database, statement") << "" << "SQL" << "shop" << "" << "" << "show tables"
+        << QByteArray("WS_service=SQL&WS_database=shop&WS_query=show+tables");
+    QTest::newRow("value encoding, CR LF statement")
+        << "" << "SQL" << "" << "" << "" << "SELECT * FROM t WHERE a='x & y'\r\nORDER BY 1"
+        << QByteArray("WS_service=SQL&WS_query=SELECT+*+FROM+t+WHERE+a%3D'x+%26+y'%0D+ORDER+BY+1");
+    QTest::newRow("bare LF statement") << "" << "" << "" << "" << "" << "select a\nfrom t\n"
+        << QByteArray("WS_query=select+a+from+t+");
+    QTest::newRow("all six, in order") << "db1" << "SQL" << "shop" << "bob" << "abc" << "select 1"
+        << QByteArray("WS_server=db1&WS_service=SQL&WS_database=shop&WS_account=bob&WS_pwd=YWJj"
+                      "&WS_query=select+1");
+    QTest::newRow("no server") << "" << "SQL" << "shop" << "bob" << "abc" << "select 1"
+        << QByteArray("WS_service=SQL&WS_database=shop&WS_account=bob&WS_pwd=YWJj&WS_query=select+1");
+    QTest::newRow("no service") << "db1" << "" << "shop" << "bob" << "abc" << "select 1"
+        << QByteArray("WS_server=db1&WS_database=shop&WS_account=bob&WS_pwd=YWJj&WS_query=select+1");
+    QTest::newRow("no database") << "db1" << "SQL" << "" << "bob" << "abc" << "select 1"
+        << QByteArray("WS_server=db1&WS_service=SQL&WS_account=bob&WS_pwd=YWJj&WS_query=select+1");
+    QTest::newRow("no account") << "db1" << "SQL" << "shop" << "" << "abc" << "select 1"
+        << QByteArray("WS_server=db1&WS_service=SQL&WS_database=shop&WS_pwd=YWJj&WS_query=select+1");
+    QTest::newRow("no password") << "db1" << "SQL" << "shop" << "bob" << "" << "select 1"
+        << QByteArray("WS_server=db1&WS_service=SQL&WS_database=shop&WS_account=bob&WS_query=select+1");
+    QTest::newRow("no statement") << "db1" << "SQL" << "shop" << "bob" << "abc" << ""
+        << QByteArray("WS_server=db1&WS_service=SQL&WS_database=shop&WS_account=bob&WS_pwd=YWJj");
+    QTest::newRow("nothing at all") << "" << "" << "" << "" << "" << "" << QByteArray();
+    QTest::newRow("base64 of two bytes") << "" << "" << "" << "" << "ab" << "" << QByteArray("WS_pwd=YWI");
+    QTest::newRow("base64 of one byte") << "" << "" << "" << "" << "a" << "" << QByteArray("WS_pwd=YQ");
+    QTest::newRow("base64 plus") << "" << "" << "" << "" << "~~~" << "" << QByteArray("WS_pwd=fn5%2B");
+    QTest::newRow("base64 slash") << "" << "" << "" << "" << "???" << "" << QByteArray("WS_pwd=Pz8%2F");
+    QTest::newRow("bytes copied and escaped") << "" << "" << "" << "" << "" << "*@._-$!'()+/=&%`\t~#"
+        << QByteArray("WS_query=*@._-$!'()%2B%2F%3D%26%25%60%09%7E%23");
+    QTest::newRow("locale bytes above 0x7F") << "" << "" << "caf\u00e9" << "" << "" << ""
+        << QByteArray("WS_database=caf%C3%A9");
+    QTest::newRow("settings encoded like the statement") << "h=1&x" << "" << "" << "a b" << "" << ""
+        << QByteArray("WS_server=h%3D1%26x&WS_account=a+b");
+  }
+
+  void formBody() {
+    QFETCH(QString, sqlServer);
+    QFETCH(QString, service);
+    QFETCH(QString, database);
+    QFETCH(QString, account);
+    QFETCH(QString, password);
+    QFETCH(QString, sql);
+    QFETCH(QByteArray, body);
+
+    RecordingServer server;
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.SQLServer = sqlServer;
+    ws.Service = service;
+    ws.Database = database;
+    ws.Account = account;
+    ws.Password = password;
+    ws.Execute(sql);
+
+    QCOMPARE(ws.ErrorText, QString());
+    const auto requests = server.Requests();
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests[0].body, body);
+    QVERIFY(requests[0].HeaderLines().contains("Content-Length: " + QByteArray::number(body.size())));
+  }
+
+  void requestLine_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QByteArray>("line");
+
+    QTest::newRow("noon, 31 Dec 1899") << "" << NoonDec31_1899() << QByteArray("POST /ws.php?1.5 HTTP/1.1");
+    QTest::newRow("midnight, 1 Jan 1900") << "" << QDateTime(QDate(1900, 1, 1), QTime(0, 0))
+        << QByteArray("POST /ws.php?2 HTTP/1.1");
+    QTest::newRow("milliseconds, 15 digits") << "" << QDateTime(QDate(2024, 3, 15), QTime(8, 30, 15, 250))
+        << QByteArray("POST /ws.php?45366.3543431713 HTTP/1.1");
+    QTest::newRow("directory") << "/tools/db" << NoonDec31_1899()
+        << QByteArray("POST /tools/db/ws.php?1.5 HTTP/1.1");
+    QTest::newRow("web server ending with a slash") << "/" << NoonDec31_1899()
+        << QByteArray("POST //ws.php?1.5 HTTP/1.1");
+    QTest::newRow("directory ending with a slash") << "/db/" << NoonDec31_1899()
+        << QByteArray("POST /db//ws.php?1.5 HTTP/1.1");
+  }
+
+  void requestLine() {
+    QFETCH(QString, path);
+    QFETCH(QDateTime, now);
+    QFETCH(QByteArray, line);
+
+    RecordingServer server;
+    TWebService ws;
+    Aim(ws, server.Url() + path);
+    ws.SetClock([now] { return now; });
+    ws.Execute("select 1");
+
+    QCOMPARE(ws.ErrorText, QString());
+    QCOMPARE(server.Requests().value(0).RequestLine(), line);
+  }
+
+  void stamp_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QByteArray>("stamp");
+
+    const QLocale french(QLocale::French, QLocale::France);
+    QTest::newRow("French comma") << french << NoonDec31_1899() << QByteArray("1,5");
+    QTest::newRow("C point") << QLocale::c() << NoonDec31_1899() << QByteArray("1.5");
+    QTest::newRow("whole day, no separator") << french << QDateTime(QDate(1900, 1, 1), QTime(0, 0))
+        << QByteArray("2");
+    QTest::newRow("trailing zeros dropped") << french << QDateTime(QDate(1899, 12, 30), QTime(18, 0))
+        << QByteArray("0,75");
+    QTest::newRow("15 significant digits") << french
+        << QDateTime(QDate(2024, 3, 15), QTime(23, 59, 59, 999)) << QByteArray("45366,9999999884");
+    QTest::newRow("no thousands separator") << QLocale(QLocale::German, QLocale::Germany)
+        << QDateTime(QDate(2024, 3, 15), QTime(12, 0)) << QByteArray("45366,5");
+    QTest::newRow("non-ASCII separator escaped") << QLocale(QLocale::Arabic, QLocale::Egypt)
+        << NoonDec31_1899() << QByteArray("1%D9%AB5");
+  }
+
+  void stamp() {
+    QFETCH(QLocale, locale);
+    QFETCH(QDateTime, now);
+    QFETCH(QByteArray, stamp);
+    QCOMPARE(TWebService::UrlStamp(now, locale), stamp);
+  }
+
+  // Run once under the test's own locale and once, by CTest, under French.
+  void stampFollowsSystemLocale() {
+    const QByteArray expected = qEnvironmentVariableIsSet("VANTREL_EXPECT_STAMP")
+                                    ? qgetenv("VANTREL_EXPECT_STAMP")
+                                    : QByteArray("1.5");
+    RecordingServer server;
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute("select 1");
+    QCOMPARE(server.Requests().value(0).RequestLine(), "POST /ws.php?" + expected + " HTTP/1.1");
+  }
+
+  void headers() {
+    RecordingServer server;
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Service = "SQL";
+    ws.Execute("show tables");
+
+    QList<QByteArray> lines = server.Requests().value(0).HeaderLines();
+    std::sort(lines.begin(), lines.end());
+    const QList<QByteArray> expected{
+        "Accept: text/html, */*",
+        "Content-Length: 35",
+        "Content-Type: application/x-www-form-urlencoded",
+        "Host: 127.0.0.1:" + QByteArray::number(server.Port()),
+        "User-Agent: Mozilla/3.0 (compatible; TALWinInetHTTPClient)",
+    };
+    QCOMPARE(lines, expected);
+  }
+
+  void largeBodyHasNoExpect() {
+    RecordingServer server;
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute(QString(2 * 1024 * 1024, QLatin1Char('x')));
+    QCOMPARE(ws.ErrorText, QString());
+    const auto requests = server.Requests();
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests[0].body.size(), 2 * 1024 * 1024 + 9);
+    for (const QByteArray &line : requests[0].HeaderLines()) QVERIFY2(!line.startsWith("Expect"), line);
+  }
+
+  void keepAlive() {
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("A\n1\n"));
+    server.Enqueue(RecordingServer::Ok("A\n2\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute("select 1");
+    QCOMPARE(ws.GetValue("A"), QString("1"));
+    ws.Execute("select 2");
+    QCOMPARE(ws.GetValue("A"), QString("2"));
+
+    const auto requests = server.Requests();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests[1].connection, requests[0].connection);
+    QCOMPARE(server.Connections(), 1);
+  }
+
+  void proxyFromEnvironment() {
+    RecordingServer proxy;
+    proxy.Enqueue(RecordingServer::Ok("A\nvia proxy\n"));
+    qputenv("http_proxy", proxy.Url().toLatin1());
+    TWebService ws;
+    Aim(ws, "http://db.vantrel.invalid/app");
+    ws.Execute("select 1");
+    qunsetenv("http_proxy");
+
+    QCOMPARE(ws.ErrorText, QString());
+    QCOMPARE(ws.GetValue(0), QString("via proxy"));
+    QCOMPARE(proxy.Requests().value(0).RequestLine(),
+             QByteArray("POST http://db.vantrel.invalid/app/ws.php?1.5 HTTP/1.1"));
+  }
+
+  // Failures of the exchange: the message, and nothing of a partial answer.
+  void failures_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<After>("after");
+    QTest::addColumn<qint64>("maxAnswer");
+    QTest::addColumn<QString>("message");  // %1 is the URL; empty: any platform text
+
+    const QByteArray partial = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nA\tB\n1\t2\n";
+    const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n8\r\nA\tB\n1\t2\n\r\n";
+    const QString idle = "No data received for 0.3 seconds - URL:%1";
+
+    QTest::newRow("status 404") << RecordingServer::Status(404, "Not Found").bytes << After::Keep
+        << qint64(0) << "Not Found (404) - '%1'";
+    QTest::newRow("status 500") << RecordingServer::Status(500, "Internal Server Error").bytes
+        << After::Keep << qint64(0) << "Internal Server Error (500) - '%1'";
+    QTest::newRow("status 304, a 3xx that is no redirect") << RecordingServer::Status(304, "Not Modified").bytes
+        << After::Keep << qint64(0) << "Not Modified (304) - '%1'";
+    QTest::newRow("redirect without a Location") << RecordingServer::Status(302, "Found").bytes
+        << After::Keep << qint64(0) << "Found (302) - '%1'";
+    QTest::newRow("stall before the headers") << QByteArray() << After::Stall << qint64(0) << idle;
+    QTest::newRow("stall in the body") << partial << After::Stall << qint64(0) << idle;
+    QTest::newRow("stall in a chunked body") << chunked << After::Stall << qint64(0) << idle;
+    QTest::newRow("short body, closed") << partial << After::Close << qint64(0) << QString();
+    QTest::newRow("short body, reset") << partial << After::Reset << qint64(0) << QString();
+    QTest::newRow("chunked body cut short") << chunked << After::Close << qint64(0) << QString();
+    QTest::newRow("chunked body broken") << chunked + "ZZ\r\nxx\r\n" << After::Keep << qint64(0) << QString();
+    QTest::newRow("closed without an answer") << QByteArray() << After::Close << qint64(0) << QString();
+    QTest::newRow("not HTTP") << QByteArray("A\tB\n1\t2\n") << After::Close << qint64(0) << QString();
+    QTest::newRow("too large, announced") << Body(QByteArray(200, 'x')) << After::Keep << qint64(64)
+        << "Answer larger than 64 bytes refused - URL:%1";
+    QTest::newRow("too large, chunked")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n28\r\n" + QByteArray(40, 'x') +
+                      "\r\n28\r\n" + QByteArray(40, 'y') + "\r\n0\r\n\r\n")
+        << After::Keep << qint64(64) << "Answer larger than 64 bytes refused - URL:%1";
+    QTest::newRow("exactly at the bound") << Body(QByteArray("A\n") + QByteArray(62, 'x')) << After::Keep
+        << qint64(64) << "-";
+  }
+
+  void failures() {
+    QFETCH(QByteArray, reply);
+    QFETCH(After, after);
+    QFETCH(qint64, maxAnswer);
+    QFETCH(QString, message);
+
+    RecordingServer server;
+    server.Enqueue({reply, after});
+    server.Enqueue(RecordingServer::Ok("A\nafter\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    if (maxAnswer > 0) ws.SetMaxAnswerBytes(maxAnswer);
+    const QString url = server.Url() + "/ws.php?1.5";
+
+    ws.Execute("select 1");
+    if (message == "-") {
+      QCOMPARE(ws.ErrorText, QString());
+      QCOMPARE(ws.GetValue(0), QString(62, QLatin1Char('x')));
+    } else {
+      if (message.isEmpty()) {
+        const QString suffix = " - URL:" + url;
+        QVERIFY2(ws.ErrorText.endsWith(suffix) && ws.ErrorText.size() > suffix.size() + 3,
+                 qPrintable(ws.ErrorText));
+      } else {
+        QCOMPARE(ws.ErrorText, message.arg(url));
+      }
+      CheckOnlyErrorLine(ws);
+    }
+
+    // The client recovers: the next request goes through.
+    ws.Execute("select 2");
+    QCOMPARE(ws.ErrorText, QString());
+    QCOMPARE(ws.GetValue("A"), QString("after"));
+  }
+
+  void closedPort() {
+    TWebService ws;
+    const QString webServer = QStringLiteral("http://127.0.0.1:%1").arg(ClosedPort());
+    Aim(ws, webServer);
+    ws.Execute("select 1");
+    const QString suffix = " - URL:" + webServer + "/ws.php?1.5";
+    QVERIFY2(ws.ErrorText.endsWith(suffix) && ws.ErrorText.size() > suffix.size() + 3,
+             qPrintable(ws.ErrorText));
+    CheckOnlyErrorLine(ws);
+  }
+
+  void invalidUrl_data() {
+    QTest::addColumn<QString>("webServer");
+    QTest::newRow("no scheme") << "127.0.0.1:%1";
+    QTest::newRow("empty") << "";
+    QTest::newRow("other scheme") << "ftp://127.0.0.1:%1";
+    QTest::newRow("scheme without slashes") << "http:127.0.0.1:%1";
+  }
+
+  void invalidUrl() {
+    QFETCH(QString, webServer);
+    RecordingServer server;
+    TWebService ws;
+    Aim(ws, webServer.contains("%1") ? webServer.arg(server.Port()) : webServer);
+    ws.Execute("select 1");
+    QCOMPARE(ws.ErrorText, "Invalid url '" + ws.WebServer +
+                               "/ws.php?1.5' - only supports 'http' and 'https' schemes");
+    CheckOnlyErrorLine(ws);
+    QCOMPARE(server.Connections(), 0);
+  }
+
+  void redirectFollowed_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("absolute");
+    QTest::addColumn<QByteArray>("method");  // of the second request
+
+    QTest::newRow("301") << 301 << false << QByteArray("POST");
+    QTest::newRow("302") << 302 << false << QByteArray("POST");
+    QTest::newRow("302, absolute Location") << 302 << true << QByteArray("POST");
+    QTest::newRow("307") << 307 << false << QByteArray("POST");
+    QTest::newRow("308") << 308 << true << QByteArray("POST");
+    QTest::newRow("303 fetches without the form") << 303 << false << QByteArray("GET");
+  }
+
+  void redirectFollowed() {
+    QFETCH(int, code);
+    QFETCH(bool, absolute);
+    QFETCH(QByteArray, method);
+
+    RecordingServer server;
+    const QByteArray target = "/moved/ws.php?1.5";
+    const QByteArray location = (absolute ? server.Url().toLatin1() : QByteArray()) + target;
+    server.Enqueue(RecordingServer::Status(code, "Moved", "Location: " + location + "\r\n"));
+    server.Enqueue(RecordingServer::Ok("A\nmoved\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Password = "secret";
+    ws.Execute("select 1");
+
+    QCOMPARE(ws.ErrorText, QString());
+    QCOMPARE(ws.GetValue("A"), QString("moved"));
+    const auto requests = server.Requests();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests[1].RequestLine(), method + ' ' + target + " HTTP/1.1");
+    QCOMPARE(requests[1].body, method == "POST" ? requests[0].body : QByteArray());
+    QVERIFY(requests[0].body.contains("WS_pwd="));
+  }
+
+  void redirectRefused_data() {
+    QTest::addColumn<QByteArray>("location");  // %1 is the server's port
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("to file:") << QByteArray("file:///etc/passwd")
+        << "Redirect to 'file:///etc/passwd' refused: only http and https are followed";
+    QTest::newRow("to ftp:") << QByteArray("ftp://127.0.0.1:%1/ws.php")
+        << "Redirect to 'ftp://127.0.0.1:%1/ws.php' refused: only http and https are followed";
+    QTest::newRow("to another host") << QByteArray("http://localhost:%1/ws.php")
+        << "Redirect to another host 'http://localhost:%1/ws.php' refused";
+  }
+
+  void redirectRefused() {
+    QFETCH(QByteArray, location);
+    QFETCH(QString, reason);
+
+    RecordingServer server;
+    const QByteArray port = QByteArray::number(server.Port());
+    server.Enqueue(RecordingServer::Status(302, "Found", "Location: " + location.replace("%1", port) + "\r\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Password = "secret";
+    ws.Execute("select 1");
+
+    QCOMPARE(ws.ErrorText, reason.arg(server.Port()) + " - URL:" + server.Url() + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+    QCOMPARE(server.Requests().size(), 1);
+  }
+
+  void tooManyRedirects() {
+    RecordingServer server;
+    for (int i = 0; i < 7; ++i)
+      server.Enqueue(RecordingServer::Status(302, "Found", "Location: /loop\r\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute("select 1");
+    QCOMPARE(ws.ErrorText, "More than 5 redirects - URL:" + server.Url() + "/loop");
+    QCOMPARE(server.Requests().size(), 6);
+  }
+
+  // The rule each hop passes; Post applies it to every Location.
+  void redirectPolicy_data() {
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<bool>("allowed");
+
+    QTest::newRow("https down to http") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("http://db.example/ws.php?1") << false;
+    QTest::newRow("http up to https") << QByteArray("http://db.example/ws.php?1")
+        << QByteArray("https://db.example/ws.php?1") << true;
+    QTest::newRow("https, other port") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("https://db.example:8443/ws.php?1") << true;
+    QTest::newRow("host in other letter case") << QByteArray("http://db.example/ws.php?1")
+        << QByteArray("HTTP://DB.Example/x/ws.php?1") << true;
+    QTest::newRow("https, other host") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("https://evil.example/ws.php?1") << false;
+    QTest::newRow("sub-domain is another host") << QByteArray("http://example.org/ws.php?1")
+        << QByteArray("http://db.example.org/ws.php?1") << false;
+    QTest::newRow("user info before the host") << QByteArray("http://db.example/ws.php?1")
+        << QByteArray("http://db.example@evil.example/ws.php?1") << false;
+    QTest::newRow("data:") << QByteArray("http://db.example/ws.php?1") << QByteArray("data:,hello")
+        << false;
+    QTest::newRow("scp:") << QByteArray("http://db.example/ws.php?1")
+        << QByteArray("scp://db.example/etc/passwd") << false;
+  }
+
+  void redirectPolicy() {
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(bool, allowed);
+    const QString refusal = THttpClient::RedirectRefusal(from, to);
+    QCOMPARE(refusal.isEmpty(), allowed);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestWebServiceWire)
+#include "tst_webservice_wire.moc"

@@ -1,0 +1,383 @@
+#include "THttpClient.h"
+
+#include <QElapsedTimer>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#if LIBCURL_VERSION_NUM < 0x075500
+#error "libcurl 7.85 or later is needed (protocol lists as strings, pre-request callback)"
+#endif
+
+namespace {
+
+const char kAccept[] = "Accept: text/html, */*";
+const char kUserAgent[] = "User-Agent: Mozilla/3.0 (compatible; TALWinInetHTTPClient)";
+
+QByteArray SchemeOf(const QByteArray &url) {
+  const qsizetype colon = url.indexOf(':');
+  return colon > 0 ? url.left(colon).toLower() : QByteArray();
+}
+
+bool HasHttpScheme(const QByteArray &url) {
+  const QByteArray lower = url.left(8).toLower();
+  return lower.startsWith("http://") || lower.startsWith("https://");
+}
+
+QByteArray HostOf(const QByteArray &url) {
+  QByteArray host;
+  CURLU *parts = curl_url();
+  if (!parts) return host;
+  char *text = nullptr;
+  if (curl_url_set(parts, CURLUPART_URL, url.constData(), 0) == CURLUE_OK &&
+      curl_url_get(parts, CURLUPART_HOST, &text, 0) == CURLUE_OK && text) {
+    host = text;
+  }
+  curl_free(text);
+  curl_url_cleanup(parts);
+  return host;
+}
+
+bool IsRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+QString Text(const QByteArray &bytes) { return QString::fromLocal8Bit(bytes); }
+
+}  // namespace
+
+struct THttpClient::State {
+  CURLM *multi = nullptr;
+  CURL *easy = nullptr;
+  curl_slist *postHeaders = nullptr;
+  curl_slist *getHeaders = nullptr;
+  char errorBuffer[CURL_ERROR_SIZE] = {};
+
+  int connectMs = DefaultConnectTimeoutMs;
+  int idleMs = DefaultIdleTimeoutMs;
+  qint64 maxAnswer = DefaultMaxAnswerBytes;
+
+  // One transfer's bookkeeping, reset by Perform.
+  QByteArray *body = nullptr;
+  long status = 0;
+  QByteArray reason;
+  bool connected = false;
+  bool tooLarge = false;
+  bool outOfMemory = false;
+  bool reserved = false;
+  QElapsedTimer clock;
+  qint64 lastProgressMs = 0;
+
+  struct Outcome {
+    bool ok = false;
+    bool idle = false;
+    QString message;  // without the URL
+  };
+
+  State();
+  ~State();
+  Outcome Perform(const QByteArray &url, const QByteArray *form, QByteArray *into);
+  QString FailureText(CURLcode code) const;
+
+  static size_t OnHeader(char *data, size_t size, size_t count, void *self);
+  static size_t OnBody(char *data, size_t size, size_t count, void *self);
+  static int OnConnected(void *self, char *, char *, int, int);
+};
+
+THttpClient::State::State() {
+  static std::once_flag globalInit;
+  std::call_once(globalInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+  multi = curl_multi_init();
+  easy = curl_easy_init();
+  if (!multi || !easy) return;
+  // One connection kept, as the platform did: a request to another host or
+  // port replaces it.
+  curl_multi_setopt(multi, CURLMOPT_MAXCONNECTS, 1L);
+
+  postHeaders = curl_slist_append(postHeaders, "Content-Type: application/x-www-form-urlencoded");
+  postHeaders = curl_slist_append(postHeaders, kAccept);
+  postHeaders = curl_slist_append(postHeaders, kUserAgent);
+  postHeaders = curl_slist_append(postHeaders, "Expect:");
+  getHeaders = curl_slist_append(getHeaders, kAccept);
+  getHeaders = curl_slist_append(getHeaders, kUserAgent);
+
+  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // Redirects are followed by Post, hop by hop, under RedirectRefusal.
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+  // The target is sent as built: a doubled slash or a dot segment the user
+  // typed into the web server stays.
+  curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
+  curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &State::OnHeader);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &State::OnBody);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &State::OnConnected);
+  curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
+}
+
+THttpClient::State::~State() {
+  if (easy) curl_easy_cleanup(easy);
+  if (multi) curl_multi_cleanup(multi);
+  curl_slist_free_all(postHeaders);
+  curl_slist_free_all(getHeaders);
+}
+
+size_t THttpClient::State::OnHeader(char *data, size_t size, size_t count, void *self) {
+  auto *s = static_cast<State *>(self);
+  const size_t length = size * count;
+  s->lastProgressMs = s->clock.elapsed();
+  // Every response's status line passes here (an interim 100 too); the last
+  // one is the answer's.
+  if (length >= 5 && std::memcmp(data, "HTTP/", 5) == 0) {
+    try {
+      const QByteArray line = QByteArray(data, qsizetype(length)).trimmed();
+      const qsizetype space = line.indexOf(' ');
+      s->status = space > 0 ? line.mid(space + 1, 3).toLong() : 0;
+      s->reason = space > 0 ? line.mid(space + 4).trimmed() : QByteArray();
+    } catch (...) {
+      s->outOfMemory = true;
+      return 0;
+    }
+  }
+  return length;
+}
+
+size_t THttpClient::State::OnBody(char *data, size_t size, size_t count, void *self) {
+  auto *s = static_cast<State *>(self);
+  const size_t length = size * count;
+  s->lastProgressMs = s->clock.elapsed();
+  // The body of a failure or of a redirect is never used.
+  if (s->status >= 300) return length;
+  if (qint64(length) > s->maxAnswer - s->body->size()) {
+    s->tooLarge = true;
+    return 0;
+  }
+  try {
+    if (!s->reserved) {
+      s->reserved = true;
+      curl_off_t announced = -1;
+      curl_easy_getinfo(s->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+      if (announced > 0 && announced <= s->maxAnswer) s->body->reserve(qsizetype(announced));
+    }
+    s->body->append(data, qsizetype(length));
+  } catch (...) {
+    s->outOfMemory = true;
+    return 0;
+  }
+  return length;
+}
+
+int THttpClient::State::OnConnected(void *self, char *, char *, int, int) {
+  auto *s = static_cast<State *>(self);
+  s->connected = true;
+  s->lastProgressMs = s->clock.elapsed();
+  return CURL_PREREQFUNC_OK;
+}
+
+THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
+                                                        const QByteArray *form,
+                                                        QByteArray *into) {
+  Outcome outcome;
+  body = into;
+  status = 0;
+  reason.clear();
+  connected = false;
+  tooLarge = false;
+  outOfMemory = false;
+  reserved = false;
+  errorBuffer[0] = '\0';
+  clock.start();
+  lastProgressMs = 0;
+
+  curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+  if (form) {
+    curl_easy_setopt(easy, CURLOPT_POST, 1L);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(form->size()));
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, form->constData());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, postHeaders);
+  } else {
+    curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, getHeaders);
+  }
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(connectMs));
+  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxAnswer));
+
+  CURLMcode multiCode = curl_multi_add_handle(multi, easy);
+  if (multiCode != CURLM_OK) {
+    outcome.message = QString::fromUtf8(curl_multi_strerror(multiCode));
+    return outcome;
+  }
+
+  bool finished = false;
+  CURLcode code = CURLE_OK;
+  curl_off_t lastUploaded = 0;
+  for (;;) {
+    int running = 0;
+    multiCode = curl_multi_perform(multi, &running);
+    if (multiCode != CURLM_OK) break;
+    if (running == 0) {
+      int queued = 0;
+      while (CURLMsg *message = curl_multi_info_read(multi, &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+          finished = true;
+          code = message->data.result;
+        }
+      }
+      break;
+    }
+    // The idle bound counts from the moment the connection is up (the
+    // connect time-out covers what comes before); a byte sent or received
+    // restarts it.
+    int waitMs = 1000;
+    if (connected) {
+      const qint64 now = clock.elapsed();
+      curl_off_t uploaded = 0;
+      curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+      if (uploaded != lastUploaded) {
+        lastUploaded = uploaded;
+        lastProgressMs = now;
+      }
+      const qint64 quiet = now - lastProgressMs;
+      if (quiet >= idleMs) {
+        outcome.idle = true;
+        break;
+      }
+      waitMs = int(std::min<qint64>(waitMs, idleMs - quiet));
+    }
+    multiCode = curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
+    if (multiCode != CURLM_OK) break;
+  }
+  // Removing an unfinished transfer closes its connection, as a failure must.
+  curl_multi_remove_handle(multi, easy);
+  body = nullptr;
+
+  if (outcome.idle) {
+    outcome.message = QStringLiteral("No data received for %1 seconds")
+                          .arg(QString::number(idleMs / 1000.0));
+  } else if (multiCode != CURLM_OK) {
+    outcome.message = QString::fromUtf8(curl_multi_strerror(multiCode));
+  } else if (!finished) {
+    outcome.message = QStringLiteral("The transfer did not complete");
+  } else if (code != CURLE_OK) {
+    outcome.message = FailureText(code);
+  } else {
+    outcome.ok = true;
+  }
+  return outcome;
+}
+
+QString THttpClient::State::FailureText(CURLcode code) const {
+  if (tooLarge || code == CURLE_FILESIZE_EXCEEDED)
+    return QStringLiteral("Answer larger than %1 bytes refused").arg(maxAnswer);
+  if (outOfMemory || code == CURLE_OUT_OF_MEMORY)
+    return QStringLiteral("Not enough memory for the answer");
+  QByteArray text = errorBuffer[0] ? QByteArray(errorBuffer) : QByteArray(curl_easy_strerror(code));
+  while (text.endsWith('\n') || text.endsWith('\r')) text.chop(1);
+  return QString::fromLocal8Bit(text);
+}
+
+THttpClient::THttpClient() : d(std::make_unique<State>()) {}
+
+THttpClient::~THttpClient() = default;
+
+void THttpClient::SetTimeouts(int connectMs, int idleMs) {
+  d->connectMs = std::max(1, connectMs);
+  d->idleMs = std::max(1, idleMs);
+}
+
+void THttpClient::SetMaxAnswerBytes(qint64 bytes) { d->maxAnswer = std::max<qint64>(0, bytes); }
+
+QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to) {
+  const QByteArray scheme = SchemeOf(to);
+  if (scheme != "http" && scheme != "https")
+    return QStringLiteral("Redirect to '%1' refused: only http and https are followed").arg(Text(to));
+  // A downgrade would hand the answer (and for a POST, the password) to
+  // anyone on the path.
+  if (SchemeOf(from) == "https" && scheme == "http")
+    return QStringLiteral("Redirect from https to '%1' refused").arg(Text(to));
+  // The form carries the password: it goes to the host the user named, and
+  // to no other.
+  const QByteArray fromHost = HostOf(from);
+  const QByteArray toHost = HostOf(to);
+  if (toHost.isEmpty() || fromHost.compare(toHost, Qt::CaseInsensitive) != 0)
+    return QStringLiteral("Redirect to another host '%1' refused").arg(Text(to));
+  return QString();
+}
+
+bool THttpClient::Post(const QByteArray &url, const QByteArray &form, QByteArray *answer,
+                       QString *failure) {
+  try {
+    answer->clear();
+    if (!HasHttpScheme(url)) {
+      *failure = QStringLiteral("Invalid url '%1' - only supports 'http' and 'https' schemes")
+                     .arg(Text(url));
+      return false;
+    }
+    if (!d->multi || !d->easy) {
+      *failure = QStringLiteral("The HTTP client could not be started - URL:%1").arg(Text(url));
+      return false;
+    }
+    QByteArray current = url;
+    bool post = true;
+    for (int hop = 0;; ++hop) {
+      QByteArray body;
+      const State::Outcome outcome = d->Perform(current, post ? &form : nullptr, &body);
+      const long status = d->status;
+      const bool redirect = IsRedirect(status);
+      // A failure status is known before the body; it is what the user needs
+      // to read even when the body then broke off.
+      if (status >= 300 && !(redirect && outcome.ok)) {
+        *failure = QStringLiteral("%1 (%2) - '%3'")
+                       .arg(Text(d->reason), QString::number(status), Text(current));
+        return false;
+      }
+      if (!outcome.ok) {
+        *failure = QStringLiteral("%1 - URL:%2").arg(outcome.message, Text(current));
+        return false;
+      }
+      if (!redirect) {
+        *answer = std::move(body);
+        return true;
+      }
+      char *location = nullptr;
+      curl_easy_getinfo(d->easy, CURLINFO_REDIRECT_URL, &location);
+      if (!location || !*location) {
+        *failure = QStringLiteral("%1 (%2) - '%3'")
+                       .arg(Text(d->reason), QString::number(status), Text(current));
+        return false;
+      }
+      const QByteArray target(location);
+      if (hop >= MaxRedirects) {
+        *failure = QStringLiteral("More than %1 redirects - URL:%2")
+                       .arg(QString::number(MaxRedirects), Text(current));
+        return false;
+      }
+      const QString refusal = RedirectRefusal(current, target);
+      if (!refusal.isEmpty()) {
+        *failure = QStringLiteral("%1 - URL:%2").arg(refusal, Text(current));
+        return false;
+      }
+      // 303 means "fetch the result elsewhere": the statement must not run a
+      // second time, so the form is not sent again. The other codes repeat
+      // the POST to the same host.
+      if (status == 303) post = false;
+      current = target;
+    }
+  } catch (...) {
+    answer->clear();
+    *failure = QStringLiteral("Not enough memory for the answer - URL:%1").arg(Text(url));
+    return false;
+  }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// One HTTP client for the life of its owner: a single libcurl easy handle
+// (driven through a private multi handle so that the idle bound can be kept
+// to the millisecond), so the connection to a web server stays open between
+// requests to the same host and port.
+class THttpClient {
+ public:
+  // A desktop HTTP stack's usual bounds; libcurl's own defaults wait forever.
+  static constexpr int DefaultConnectTimeoutMs = 60000;
+  static constexpr int DefaultIdleTimeoutMs = 30000;
+  // Beyond this an answer is refused rather than allowed to exhaust memory.
+  static constexpr qint64 DefaultMaxAnswerBytes = qint64(1) << 30;
+  static constexpr int MaxRedirects = 5;
+
+  THttpClient();
+  ~THttpClient();
+  THttpClient(const THttpClient &) = delete;
+  THttpClient &operator=(const THttpClient &) = delete;
+
+  // Posts the form to the URL and reads the whole answer body. Returns false
+  // with the failure's message (already in its final wording) when the
+  // exchange fails; *answer is then left empty. Never throws.
+  bool Post(const QByteArray &url, const QByteArray &form, QByteArray *answer,
+            QString *failure);
+
+  // Test hooks: the program itself keeps the defaults above.
+  void SetTimeouts(int connectMs, int idleMs);
+  void SetMaxAnswerBytes(qint64 bytes);
+
+  // Why a redirect from one absolute URL to another must not be followed;
+  // empty when it may be.
+  static QString RedirectRefusal(const QByteArray &from, const QByteArray &to);
+
+ private:
+  struct State;
+  std::unique_ptr<State> d;
+};
