@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QTreeWidgetItem>
+
+// The kinds of the connection tree's nodes; each is also the node's image.
+enum TNodeKind {
+  nkRoot = 0,
+  nkConnection = 1,
+  nkTablesFolder = 2,
+  nkQueriesFolder = 5,
+  nkTable = 6,
+  nkColumn = 7,
+  nkQuery = 9,
+};
+
+// Where a node keeps its kind and its key of the local store.
+namespace TTreeNodes {
+
+inline constexpr int KindRole = Qt::UserRole;
+inline constexpr int KeyRole = Qt::UserRole + 1;
+
+int Kind(const QTreeWidgetItem *node);
+qint64 Key(const QTreeWidgetItem *node);
+void SetKey(QTreeWidgetItem *node, qint64 key);
+// Sets the node's kind and its image (the same number).
+void SetKind(QTreeWidgetItem *node, int kind);
+// An empty-text child marks a node whose children are not loaded yet.
+void AddPlaceholder(QTreeWidgetItem *node);
+bool NeedsLoading(const QTreeWidgetItem *node);
+void DeleteChildren(QTreeWidgetItem *node);
+
+}  // namespace TTreeNodes

@@ -1,0 +1,283 @@
+#include "TActionList.h"
+#include "TLocalStore.h"
+#include "TStoreStatements.h"
+#include "TTreeNodes.h"
+#include "TXListView.h"
+#include "TfrmDialog.h"
+#include "TfrmMain.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+void AddConnection(const QString &storePath, const QString &title) {
+  TLocalStore store;
+  store.Open(storePath);
+  store.Execute(TStoreStatement::qryInsertDataBase,
+                {{"TITRE", title}, {"SERVEUR_WEB", QStringLiteral("http://127.0.0.1:9")},
+                 {"SERVEUR_MYSQL", QStringLiteral("localhost")}, {"COMPTE_MYSQL", QStringLiteral("u")},
+                 {"MDP_MYSQL", QStringLiteral("p")}, {"BASE_DE_DONNEES", QStringLiteral("b")}});
+}
+
+QStringList ChildTexts(const QTreeWidgetItem *node) {
+  QStringList texts;
+  for (int i = 0; i < node->childCount(); ++i) texts << node->child(i)->text(0);
+  return texts;
+}
+
+// Lets the event loop wait once, as it does when the user pauses: that is
+// when the program re-evaluates its actions.
+void Idle() {
+  QEventLoop loop;
+  QTimer::singleShot(20, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+QStringList Captions(const QList<QAction *> &actions) {
+  QStringList captions;
+  for (const QAction *action : actions) captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+  return captions;
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir FDir;
+  std::unique_ptr<TfrmMain> FMain;
+  QString StorePath() const { return FDir.filePath(QStringLiteral("vantrel.adb")); }
+
+  TfrmMain &Start() {
+    FMain = std::make_unique<TfrmMain>(StorePath());
+    if (!FMain->FormCreate()) qFatal("start-up failed");
+    FMain->show();
+    return *FMain;
+  }
+
+ private slots:
+  void init() {
+    QVERIFY(FDir.isValid());
+    TfrmDialog::ClearAnswers();
+  }
+  void cleanup() {
+    FMain.reset();
+    for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(StorePath() + suffix);
+  }
+
+  void startsWithTheRootSelectedAndTheConnectionsBelow() {
+    for (const char *title : {"B", "A", "C"}) AddConnection(StorePath(), QString::fromLatin1(title));
+    TfrmMain &main = Start();
+    QCOMPARE(main.FormTitle(), QStringLiteral("Vantrel"));
+    QCOMPARE(main.windowTitle(), QStringLiteral("Vantrel"));
+    QCOMPARE(main.tvDB->topLevelItemCount(), 1);
+    QTreeWidgetItem *root = main.tvDB->topLevelItem(0);
+    QCOMPARE(root->text(0), QStringLiteral("Bases"));
+    QCOMPARE(TTreeNodes::Kind(root), int(nkRoot));
+    QCOMPARE(main.tvDB->currentItem(), root);
+    QVERIFY(root->isExpanded());
+    QCOMPARE(ChildTexts(root), (QStringList{"C", "B", "A"}));
+    QCOMPARE(ChildTexts(root->child(0)), (QStringList{"Tables", "Requêtes"}));
+    QCOMPARE(TTreeNodes::Key(root->child(0)->child(1)), TTreeNodes::Key(root->child(0)));
+  }
+
+  void firstStartCreatesTheStore() {
+    QVERIFY(!QFileInfo::exists(StorePath()));
+    TfrmMain &main = Start();
+    QVERIFY(QFileInfo::exists(StorePath()));
+    QCOMPARE(main.tvDB->topLevelItem(0)->childCount(), 0);
+  }
+
+  void unusableStoreEndsTheStartUp() {
+    QVERIFY(QDir(FDir.path()).mkpath(QStringLiteral("vantrel.adb")));  // a folder where the file should be
+    TfrmDialog::SetNextAnswer(mrOk);
+    TfrmMain main(StorePath());
+    QVERIFY(!main.FormCreate());
+    QCOMPARE(TfrmDialog::PendingAnswers(), 0);
+    QCOMPARE(TfrmDialog::LastShown().kind, mtError);
+    QCOMPARE(TfrmDialog::LastShown().buttons, TMsgDlgButtons(mbOK));
+    QVERIFY(TfrmDialog::LastShown().message.contains(StorePath()));
+    QDir(StorePath()).removeRecursively();
+  }
+
+  void pagesInOrder() {
+    TfrmMain &main = Start();
+    const QStringList names{"tsGene", "tsTables", "tsFields", "tsQueries", "tsQuery", "tsDatas"};
+    const QStringList captions{"", "Tables", "Colonnes", "Requêtes", "Requête", "Données"};
+    QCOMPARE(main.PageControl->count(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+      QCOMPARE(main.PageControl->widget(i)->objectName(), names[i]);
+      if (i > 0) {
+        QCOMPARE(main.PageControl->tabText(i), captions[i]);
+        QVERIFY(!main.PageControl->tabIcon(i).isNull());
+      }
+    }
+    const auto headers = [](const TXListView *list) {
+      QStringList texts;
+      for (int c = 0; c < list->columnCount(); ++c) texts << list->headerItem()->text(c);
+      return texts;
+    };
+    QCOMPARE(headers(main.lvTables), (QStringList{"N°", "Nom", "Lignes", "Taille", "Créé le", "Modifiée le"}));
+    QCOMPARE(main.lvTables->ColumnAlignment(2), Qt::AlignRight);
+    QCOMPARE(headers(main.lvFields), (QStringList{"N°", "Nom", "Type", "Nul autorisé", "Clé", "Défaut", "Extra"}));
+    QCOMPARE(main.lvFields->ColumnAlignment(4), Qt::AlignHCenter);
+    QCOMPARE(headers(main.lvQueries), (QStringList{"Nom", "Date création", "Date modification"}));
+    QCOMPARE(main.lvFields->columnWidth(1), 180);
+  }
+
+  void actions_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::addColumn<bool>("hasImage");
+    QTest::newRow("actNewConnect") << "actNewConnect" << "Nouvelle connexion" << "Connexions" << QKeySequence() << true;
+    QTest::newRow("actEditConnect") << "actEditConnect" << "Propriétés..." << "Connexions" << QKeySequence(Qt::Key_F4) << true;
+    QTest::newRow("actDeleteConnect") << "actDeleteConnect" << "Supprimer connexion" << "Connexions" << QKeySequence() << true;
+    QTest::newRow("actQuit") << "actQuit" << "&Quitter" << "Connexions" << QKeySequence() << true;
+    QTest::newRow("actNewQuery") << "actNewQuery" << "Nouvelle requête" << "Requêtes" << QKeySequence() << true;
+    QTest::newRow("actRenameQuery") << "actRenameQuery" << "Renommer la requête" << "Requêtes" << QKeySequence(Qt::Key_F2) << false;
+    QTest::newRow("actDeleteQuery") << "actDeleteQuery" << "Supprimer la requête" << "Requêtes" << QKeySequence() << true;
+    QTest::newRow("actRefresh") << "actRefresh" << "Rafraichir" << "Affichage" << QKeySequence(Qt::Key_F5) << false;
+    QTest::newRow("actSelectGene") << "actSelectGene" << "Sélectionner" << "Affichage" << QKeySequence() << false;
+    QTest::newRow("actAbout") << "actAbout" << "A propos..." << "Aide" << QKeySequence(Qt::Key_F1) << true;
+    QTest::newRow("actUpdateProg") << "actUpdateProg" << "Vérifier les mises à jours" << "Aide" << QKeySequence() << true;
+    QTest::newRow("actwww") << "actwww" << "Visiter le site web" << "Aide" << QKeySequence() << true;
+    QTest::newRow("actTutorials") << "actTutorials" << "Tutoriels" << "Aide" << QKeySequence() << true;
+    QTest::newRow("actForum") << "actForum" << "Le forum" << "Aide" << QKeySequence() << true;
+  }
+  void actions() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, category);
+    QFETCH(QKeySequence, shortcut);
+    QFETCH(bool, hasImage);
+    TfrmMain &main = Start();
+    QAction *action = main.findChild<QAction *>(name);
+    QVERIFY(action);
+    QCOMPARE(action->text(), caption);
+    QCOMPARE(main.ActionList().Category(action), category);
+    QCOMPARE(action->shortcut(), shortcut);
+    QCOMPARE(!action->icon().isNull(), hasImage);
+  }
+
+  void menus() {
+    TfrmMain &main = Start();
+    QStringList menus;
+    for (QAction *item : main.menuBar()->actions()) {
+      menus << item->text();
+      menus << Captions(item->menu()->actions());
+    }
+    QCOMPARE(menus, (QStringList{"&Connexions", "Nouvelle connexion", "Propriétés...", "Supprimer connexion", "&Quitter",
+                                 "Requêtes", "Nouvelle requête", "Renommer la requête", "Supprimer la requête",
+                                 "Affichage", "Rafraichir",
+                                 "Aide", "A propos...", "Vérifier les mises à jours", "Visiter le site web", "Tutoriels", "Le forum"}));
+    QCOMPARE(Captions(main.pmlvDB->actions()),
+             (QStringList{"Rafraichir", "-", "Nouvelle connexion", "Propriétés...", "Supprimer connexion", "-",
+                          "Nouvelle requête", "Renommer la requête", "Supprimer la requête"}));
+    QCOMPARE(Captions(main.pmlvQueries->actions()), (QStringList{"Nouvelle requête", "Renommer la requête", "Supprimer la requête"}));
+    QCOMPARE(Captions(main.pmDB->actions()), (QStringList{"Selectionner", "-", "Nouvelle connexion", "Propriétés...", "Supprimer connexion"}));
+    QCOMPARE(Captions(main.pmlvGene->actions()), (QStringList{"Sélectionner"}));
+    QCOMPARE(Captions(main.pmAssist->actions()),
+             (QStringList{"Construire SELECT", "Construire INSERT", "Construire UPDATE", "Construire DELETE"}));
+    QCOMPARE(main.actQuit->toolTip(), QStringLiteral("Quitter"));
+    QCOMPARE(main.actQuit->statusTip(), QStringLiteral("Quitter l'application"));
+  }
+
+  // Which actions are enabled, for a selection of the tree and of the lists.
+  void enablingRules_data() {
+    QTest::addColumn<QString>("selection");
+    QTest::addColumn<QStringList>("enabled");  // of the actions that have a rule
+    QTest::newRow("nothing") << "none" << QStringList{};
+    QTest::newRow("root") << "root" << QStringList{"actRefresh"};
+    QTest::newRow("root and a listed connection") << "root+list" << QStringList{"actEditConnect", "actDeleteConnect", "actRefresh"};
+    QTest::newRow("connection") << "connection" << QStringList{"actEditConnect", "actDeleteConnect"};
+    QTest::newRow("queries folder") << "queries" << QStringList{"actNewQuery", "actRefresh"};
+    QTest::newRow("a listed query") << "queries+list" << QStringList{"actNewQuery", "actRenameQuery", "actDeleteQuery", "actRefresh"};
+  }
+  void enablingRules() {
+    QFETCH(QString, selection);
+    QFETCH(QStringList, enabled);
+    AddConnection(StorePath(), QStringLiteral("A"));
+    TfrmMain &main = Start();
+    QTreeWidgetItem *root = main.tvDB->topLevelItem(0);
+    if (selection == QLatin1String("none")) {
+      main.tvDB->setCurrentItem(nullptr);
+    } else if (selection.startsWith(QLatin1String("root"))) {
+      main.tvDB->setCurrentItem(root);
+      if (selection.endsWith(QLatin1String("list"))) main.lvGene->setCurrentItem(main.lvGene->AddItem({"A"}));
+    } else if (selection == QLatin1String("connection")) {
+      main.tvDB->setCurrentItem(root->child(0));
+    } else {
+      main.tvDB->setCurrentItem(root->child(0)->child(1));
+      if (selection.endsWith(QLatin1String("list"))) main.lvQueries->setCurrentItem(main.lvQueries->AddItem({"q"}));
+    }
+    // The rules follow the selection as soon as the program is idle.
+    Idle();
+    QStringList on;
+    for (QAction *action : {main.actEditConnect, main.actDeleteConnect, main.actNewQuery, main.actRenameQuery,
+                            main.actDeleteQuery, main.actRefresh})
+      if (action->isEnabled()) on << action->objectName();
+    QCOMPARE(on, enabled);
+    for (QAction *always : {main.actNewConnect, main.actQuit, main.actSelectGene, main.actAbout, main.actForum})
+      QVERIFY(always->isEnabled());
+  }
+
+  // F5 reloads the root's connections; with nothing selected it does nothing,
+  // even when run from code while still marked enabled.
+  void refresh() {
+    AddConnection(StorePath(), QStringLiteral("A"));
+    TfrmMain &main = Start();
+    QTreeWidgetItem *root = main.tvDB->topLevelItem(0);
+    AddConnection(StorePath(), QStringLiteral("B"));  // written behind the window's back
+    QCOMPARE(ChildTexts(root), (QStringList{"A"}));
+
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    Idle();
+    QVERIFY(main.actRefresh->isEnabled());
+    QTest::keyClick(main.tvDB, Qt::Key_F5);
+    QCOMPARE(ChildTexts(root), (QStringList{"B", "A"}));
+    QVERIFY(root->isExpanded());
+
+    main.tvDB->setCurrentItem(nullptr);
+    main.actRefresh->setEnabled(true);  // stale: the rule is evaluated again before running
+    AddConnection(StorePath(), QStringLiteral("C"));
+    QVERIFY(!main.ActionList().Execute(main.actRefresh));
+    QVERIFY(!main.actRefresh->isEnabled());
+    QTest::keyClick(main.tvDB, Qt::Key_F5);
+    QCOMPARE(ChildTexts(root), (QStringList{"B", "A"}));
+  }
+
+  void failuresOfAnActionAreShownAndTheProgramGoesOn() {
+    TfrmMain &main = Start();
+    main.Store().Close();  // the next reload of the root fails
+    TfrmDialog::SetNextAnswer(mrOk);
+    QVERIFY(main.ActionList().Execute(main.actRefresh));
+    QCOMPARE(TfrmDialog::PendingAnswers(), 0);
+    QCOMPARE(TfrmDialog::LastShown().kind, mtError);
+    QVERIFY(main.isVisible());
+  }
+
+  void timerRefreshIsAOneShot() {
+    TfrmMain &main = Start();
+    QCOMPARE(main.TimerRefresh->interval(), 25);
+    QVERIFY(!main.TimerRefresh->isActive());
+    AddConnection(StorePath(), QStringLiteral("Z"));
+    main.TimerRefresh->start();
+    QTRY_COMPARE(ChildTexts(main.tvDB->topLevelItem(0)), (QStringList{"Z"}));
+    QVERIFY(!main.TimerRefresh->isActive());
+  }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "TestMainWindow.moc"
