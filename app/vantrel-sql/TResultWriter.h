@@ -1,0 +1,38 @@
+#pragma once
+
+#include "TSqlOptions.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdio>
+#include <string>
+
+class TWebService;
+
+// Writes a result set as text: tsv (the answer's own escapes, lines ending
+// with a line feed) or csv (RFC 4180, values as they are, CR LF line ends).
+class TResultWriter {
+ public:
+  TResultWriter(std::FILE *out, TSqlOptions::Format format);
+
+  // Writes the field names, then every row from the cursor on. A last row
+  // that is an error line of ws.php (an error after rows were sent, so that
+  // the answer was cut) is not written: its message goes to *cutError.
+  // Returns false when the output cannot be written.
+  bool Write(TWebService &ws, QString *cutError);
+
+  // One value as it goes into a line of each format.
+  static void AppendTsv(std::string &line, const QByteArray &value);
+  static void AppendCsv(std::string &line, const QByteArray &value);
+
+ private:
+  void Append(const QByteArray &value);
+  void EndLine();
+  bool Flush();
+
+  std::FILE *m_out;
+  TSqlOptions::Format m_format;
+  std::string m_pending;  // keeps its capacity when emptied
+  bool m_lineStarted = false;
+};

@@ -1,0 +1,85 @@
+#include "TSqlOptions.h"
+
+const char *TSqlOptions::Usage() {
+  return "usage: vantrel-sql [--web-server URL] [--sql-server HOST] [--database NAME]"
+         " [--account NAME] [--password TEXT] [--connection TITLE [--store FILE]]"
+         " [--format tsv|csv] STATEMENT|-";
+}
+
+QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
+  TSqlOptions parsed;
+  bool haveStatement = false;
+  bool optionsEnded = false;
+  for (int i = 0; i < arguments.size(); ++i) {
+    const QString &argument = arguments[i];
+    const bool isOption = !optionsEnded && argument.startsWith(QLatin1String("-")) &&
+                          argument != QLatin1String("-");
+    if (!isOption) {
+      if (haveStatement) return QStringLiteral("more than one statement");
+      parsed.Statement = argument;
+      haveStatement = true;
+      continue;
+    }
+    if (argument == QLatin1String("--")) {
+      optionsEnded = true;
+      continue;
+    }
+    if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+      parsed.Help = true;
+      continue;
+    }
+    // "--name value" or "--name=value".
+    QString name = argument;
+    QString value;
+    bool haveValue = false;
+    const qsizetype equals = argument.indexOf(QLatin1Char('='));
+    if (equals > 0) {
+      name = argument.left(equals);
+      value = argument.mid(equals + 1);
+      haveValue = true;
+    }
+    static const char *const kValued[] = {"--web-server", "--sql-server", "--database", "--account",
+                                          "--password",   "--connection", "--store",    "--format"};
+    bool known = false;
+    for (const char *option : kValued) known = known || name == QLatin1String(option);
+    if (!known) return QStringLiteral("unknown option %1").arg(name);
+    if (!haveValue) {
+      if (i + 1 >= arguments.size()) return QStringLiteral("%1 needs a value").arg(name);
+      value = arguments[++i];
+    }
+    if (name == QLatin1String("--web-server")) {
+      parsed.WebServer = value;
+    } else if (name == QLatin1String("--sql-server")) {
+      parsed.SQLServer = value;
+    } else if (name == QLatin1String("--database")) {
+      parsed.Database = value;
+    } else if (name == QLatin1String("--account")) {
+      parsed.Account = value;
+    } else if (name == QLatin1String("--password")) {
+      parsed.Password = value;
+    } else if (name == QLatin1String("--connection")) {
+      if (value.isEmpty()) return QStringLiteral("--connection needs a title");
+      parsed.Connection = value;
+    } else if (name == QLatin1String("--store")) {
+      if (value.isEmpty()) return QStringLiteral("--store needs a file");
+      parsed.Store = value;
+    } else if (value == QLatin1String("tsv")) {
+      parsed.OutputFormat = Format::Tsv;
+    } else if (value == QLatin1String("csv")) {
+      parsed.OutputFormat = Format::Csv;
+    } else {
+      return QStringLiteral("unknown format %1").arg(value);
+    }
+  }
+  if (parsed.Help) {
+    *options = parsed;
+    return QString();
+  }
+  if (!haveStatement) return QStringLiteral("no statement");
+  if (!parsed.Store.isEmpty() && parsed.Connection.isEmpty())
+    return QStringLiteral("--store goes with --connection");
+  if (parsed.Connection.isEmpty() && !parsed.WebServer)
+    return QStringLiteral("--web-server or --connection is needed");
+  *options = parsed;
+  return QString();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The command line of vantrel-sql. A setting that is not given is taken from
+// the named connection, when there is one, or left empty.
+struct TSqlOptions {
+  enum class Format { Tsv, Csv };
+
+  std::optional<QString> WebServer;
+  std::optional<QString> SQLServer;
+  std::optional<QString> Database;
+  std::optional<QString> Account;
+  std::optional<QString> Password;
+  QString Connection;  // a connection's title in the local store
+  QString Store;       // the store file; empty: the one beside vantrel
+  Format OutputFormat = Format::Tsv;
+  QString Statement;   // "-": read it from standard input
+  bool Help = false;
+
+  static const char *Usage();
+  // Reads the arguments that follow the program's name. Returns what is
+  // wrong with them, or an empty text.
+  static QString Parse(const QStringList &arguments, TSqlOptions *options);
+};

@@ -1,0 +1,253 @@
+// vantrel-sql against the tests' loopback server: what it sends, what it
+// prints in each format, and its exit statuses. The real ws.php is in the
+// e2e tests.
+
+#include "RecordingServer.h"
+#include "SqlProcess.h"
+#include "TLocalStore.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(RecordingServer::Reply)
+
+namespace {
+
+QByteArray Body(const RecordingServer &server) {
+  const QList<RecordingServer::Request> requests = server.Requests();
+  return requests.isEmpty() ? QByteArray("no request") : requests.last().body;
+}
+
+// A store holding the given connections, each "title" -> web server, with
+// fixed MySQL settings.
+void MakeStore(const QString &path, const QList<std::pair<QString, QString>> &connections) {
+  TLocalStore store;
+  store.Open(path);
+  for (const auto &[title, web] : connections)
+    store.Execute(TStoreStatement::qryInsertDataBase,
+                  {{"TITRE", title},
+                   {"SERVEUR_WEB", web},
+                   {"SERVEUR_MYSQL", QStringLiteral("db.lan:3307")},
+                   {"COMPTE_MYSQL", QStringLiteral("reader")},
+                   {"MDP_MYSQL", QStringLiteral("abc")},
+                   {"BASE_DE_DONNEES", QStringLiteral("shop")}});
+  store.Close();
+}
+
+}  // namespace
+
+class TestCliVantrelSql : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    QVERIFY2(QFile::exists(SqlProgram()), qPrintable(SqlProgram()));
+  }
+
+  void badCommandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("problem");
+    const QString web = QStringLiteral("--web-server=http://127.0.0.1:1");
+    QTest::newRow("nothing") << QStringList() << "no statement";
+    QTest::newRow("no statement") << QStringList{web} << "no statement";
+    QTest::newRow("two statements") << QStringList{web, "select 1", "select 2"} << "more than one statement";
+    QTest::newRow("unknown option") << QStringList{web, "--verbose", "select 1"} << "unknown option --verbose";
+    QTest::newRow("unknown format") << QStringList{web, "--format", "xml", "select 1"} << "unknown format xml";
+    QTest::newRow("missing value") << QStringList{"select 1", "--account"} << "--account needs a value";
+    QTest::newRow("store alone") << QStringList{web, "--store", "x.adb", "select 1"} << "--store goes with --connection";
+    QTest::newRow("no web server") << QStringList{"--account", "a", "select 1"}
+        << "--web-server or --connection is needed";
+  }
+
+  void badCommandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, problem);
+    const SqlRun run = RunSql(arguments);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(problem.toUtf8()), run.err.constData());
+    QVERIFY2(run.err.contains("usage: vantrel-sql "), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+  }
+
+  void help() {
+    const SqlRun run = RunSql({"--help"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.startsWith("usage: vantrel-sql "));
+  }
+
+  // What goes on the wire: the options as the program's own client sends
+  // them, with the service "SQL"; "-" reads the statement from standard input.
+  void request_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("every option") << QStringList{"--sql-server", "db:3307", "--database=shop", "--account",
+                                                 "reader", "--password", "abc", "select 1"}
+        << QByteArray() << QByteArray("WS_server=db%3A3307&WS_service=SQL&WS_database=shop&WS_account=reader"
+                                      "&WS_pwd=YWJj&WS_query=select+1");
+    QTest::newRow("no settings") << QStringList{"show tables"} << QByteArray()
+        << QByteArray("WS_service=SQL&WS_query=show+tables");
+    QTest::newRow("standard input") << QStringList{"--database", "d", "-"}
+        << QByteArray("select a,\nb from t\n") << QByteArray("WS_service=SQL&WS_database=d&WS_query=select+a%2C+b+from+t+");
+    QTest::newRow("after --") << QStringList{"--", "-- a comment"} << QByteArray()
+        << QByteArray("WS_service=SQL&WS_query=--+a+comment");
+  }
+
+  void request() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, body);
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("A\n1\n"));
+    const SqlRun run = RunSql(QStringList{"--web-server", server.Url()} + arguments, input);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(Body(server), body);
+    QCOMPARE(run.out, QByteArray("A\n1\n"));
+  }
+
+  void formats_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QByteArray>("output");
+
+    // Escapes, an empty value, a short row, an empty row, UTF-8, a backslash.
+    const QByteArray answer =
+        "id\tname\tnote\r\n"
+        "1\ta\\tb\tx\\ny\n"
+        "2\t\tcomma, \"quoted\"\n"
+        "3\n"
+        "\n"
+        "4\t\xC3\xA9t\xC3\xA9\tC:\\dir\\\n";
+    QTest::newRow("tsv") << answer << "tsv"
+        << QByteArray("id\tname\tnote\n"
+                      "1\ta\\tb\tx\\ny\n"
+                      "2\t\tcomma, \"quoted\"\n"
+                      "3\t\t\n"
+                      "\t\t\n"
+                      "4\t\xC3\xA9t\xC3\xA9\tC:\\dir\\\n");
+    QTest::newRow("csv") << answer << "csv"
+        << QByteArray("id,name,note\r\n"
+                      "1,a\tb,\"x\ny\"\r\n"
+                      "2,,\"comma, \"\"quoted\"\"\"\r\n"
+                      "3,,\r\n"
+                      ",,\r\n"
+                      "4,\xC3\xA9t\xC3\xA9,C:\\dir\\\r\n");
+    QTest::newRow("tsv, header only") << QByteArray("a\tb\n") << "tsv" << QByteArray("a\tb\n");
+    QTest::newRow("csv, names escaped in the header") << QByteArray("a\\tb\tc,d\n") << "csv"
+        << QByteArray("a\tb,\"c,d\"\r\n");
+    QTest::newRow("tsv, empty answer") << QByteArray() << "tsv" << QByteArray();
+  }
+
+  void formats() {
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, format);
+    QFETCH(QByteArray, output);
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok(answer));
+    const SqlRun run = RunSql({"--web-server", server.Url(), "--format", format, "select"});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, output);
+  }
+
+  void failures_data() {
+    QTest::addColumn<RecordingServer::Reply>("reply");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("error");
+    QTest::newRow("error answer") << RecordingServer::Ok("$ERR Table 'shop.x' doesn't exist\n")
+        << QByteArray() << QByteArray("Table 'shop.x' doesn't exist\n");
+    QTest::newRow("HTTP status") << RecordingServer::Status(500, "Internal Server Error") << QByteArray()
+        << QByteArray("Internal Server Error (500)");
+    // ws.php's last line when the result broke off after rows were sent.
+    QTest::newRow("cut answer") << RecordingServer::Ok("a\tb\n1\t2\n$ERR Lost connection\n")
+        << QByteArray("a\tb\n1\t2\n") << QByteArray("Lost connection\n");
+  }
+
+  void failures() {
+    QFETCH(RecordingServer::Reply, reply);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, error);
+    RecordingServer server;
+    server.Enqueue(reply);
+    const SqlRun run = RunSql({"--web-server", server.Url(), "select"});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, output);
+    QVERIFY2(run.err.startsWith(error), run.err.constData());
+  }
+
+  void unreachableServer() {
+    const SqlRun run = RunSql({"--web-server", "http://127.0.0.1:1", "select 1"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("127.0.0.1:1/ws.php"), run.err.constData());
+  }
+
+  // --connection takes every setting from the store; an option given beside
+  // it wins over the stored one.
+  void connectionFromStore() {
+    QTemporaryDir dir;
+    RecordingServer server;
+    const QString store = dir.filePath(QStringLiteral("connections.adb"));
+    MakeStore(store, {{QStringLiteral("Boutique é"), server.Url()},
+                      {QStringLiteral("Other"), QStringLiteral("http://127.0.0.1:1")}});
+    server.Enqueue(RecordingServer::Ok("A\n"));
+    SqlRun run = RunSql({"--connection", "Boutique é", "--store", store, "select 1"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(Body(server), QByteArray("WS_server=db.lan%3A3307&WS_service=SQL&WS_database=shop&WS_account=reader"
+                                      "&WS_pwd=YWJj&WS_query=select+1"));
+    server.Enqueue(RecordingServer::Ok("A\n"));
+    run = RunSql({"--connection", "Boutique é", "--store", store, "--database", "other", "--password=",
+                  "select 1"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(Body(server), QByteArray("WS_server=db.lan%3A3307&WS_service=SQL&WS_database=other&WS_account=reader"
+                                      "&WS_query=select+1"));
+  }
+
+  // Without --store, the store is the one beside vantrel in vantrel-sql's
+  // own folder.
+  void storeBesideTheProgram() {
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("vantrel-sql"));
+    QVERIFY(QFile::copy(SqlProgram(), copy));
+    RecordingServer server;
+    MakeStore(dir.filePath(QStringLiteral("vantrel.adb")), {{QStringLiteral("Local"), server.Url()}});
+    server.Enqueue(RecordingServer::Ok("A\n7\n"));
+    const SqlRun run = RunSql({"--connection", "Local", "select 7"}, {}, copy);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray("A\n7\n"));
+  }
+
+  void storeFailures_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("storeExists");
+    QTest::addColumn<QByteArray>("error");
+    QTest::newRow("missing store") << "Shop" << false << QByteArray("no local store");
+    QTest::newRow("unknown title") << "Nowhere" << true << QByteArray("no connection \"Nowhere\"");
+    QTest::newRow("title differs in case") << "shop" << true << QByteArray("no connection \"shop\"");
+    QTest::newRow("two of that title") << "Twice" << true << QByteArray("2 connections are named \"Twice\"");
+  }
+
+  void storeFailures() {
+    QFETCH(QString, title);
+    QFETCH(bool, storeExists);
+    QFETCH(QByteArray, error);
+    QTemporaryDir dir;
+    RecordingServer server;
+    const QString store = dir.filePath(QStringLiteral("connections.adb"));
+    if (storeExists)
+      MakeStore(store, {{QStringLiteral("Shop"), server.Url()},
+                        {QStringLiteral("Twice"), server.Url()},
+                        {QStringLiteral("Twice"), server.Url()}});
+    const SqlRun run = RunSql({"--connection", title, "--store", store, "select 1"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(error), run.err.constData());
+    QCOMPARE(server.Requests().size(), 0);
+    // A missing store is not made.
+    QCOMPARE(QFile::exists(store), storeExists);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestCliVantrelSql)
+#include "tst_cli_vantrel_sql.moc"
