@@ -1,13 +1,16 @@
 #include "TfrmMain.h"
 
 #include "TActionList.h"
+#include "TConnectionFlows.h"
 #include "TImageList.h"
 #include "TLocalStore.h"
 #include "TNavigator.h"
+#include "TObjectLists.h"
 #include "TStoreError.h"
 #include "TTreeNodes.h"
 #include "TWebService.h"
 #include "TXListView.h"
+#include "TfrmDBProperties.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -160,7 +163,9 @@ void TfrmMain::CreatePages() {
   lvTablesForAssist->AddColumn(QStringLiteral("Tables"), 150);
   lvTablesForAssist->setFixedHeight(145);
   lvTablesForAssist->setContextMenuPolicy(Qt::CustomContextMenu);
+  lvTablesForAssist->SetSortType(TXListView::stText);
   lvFieldsForAssist = NamedList("lvFieldsForAssist", pnAssist);
+  lvFieldsForAssist->SetSortType(TXListView::stText);
   assistLayout->addWidget(lvTablesForAssist);
   assistLayout->addWidget(lvFieldsForAssist);
   mQuery = new QsciScintilla(tsQuery);
@@ -197,12 +202,14 @@ void TfrmMain::CreateActions() {
   const QString aide = QStringLiteral("Aide");
   const auto editRule = [this] { return actEditConnectUpdate(); };
   const auto queryRule = [this] { return actRenameQueryUpdate(); };
-  // The handlers of the connection and query flows, the selection of the
-  // general list and the help menu come with those subsystems; until then
-  // their items do nothing.
-  actNewConnect = a.Add("actNewConnect", QStringLiteral("Nouvelle connexion"), connexions, {}, 21, {}, {});
-  actEditConnect = a.Add("actEditConnect", QStringLiteral("Propriétés..."), connexions, Qt::Key_F4, 20, editRule, {});
-  actDeleteConnect = a.Add("actDeleteConnect", QStringLiteral("Supprimer connexion"), connexions, {}, 22, editRule, {});
+  // The handlers of the query flows and the help menu come with those
+  // subsystems; until then their items do nothing.
+  actNewConnect = a.Add("actNewConnect", QStringLiteral("Nouvelle connexion"), connexions, {}, 21, {},
+                        [this] { FConnectionFlows->actNewConnectExecute(); });
+  actEditConnect = a.Add("actEditConnect", QStringLiteral("Propriétés..."), connexions, Qt::Key_F4, 20, editRule,
+                         [this] { FConnectionFlows->actEditConnectExecute(); });
+  actDeleteConnect = a.Add("actDeleteConnect", QStringLiteral("Supprimer connexion"), connexions, {}, 22, editRule,
+                           [this] { FConnectionFlows->actDeleteConnectExecute(); });
   actQuit = a.Add("actQuit", QStringLiteral("&Quitter"), connexions, {}, 15, {}, [this] { close(); });
   actQuit->setToolTip(QStringLiteral("Quitter"));
   actQuit->setStatusTip(QStringLiteral("Quitter l'application"));
@@ -212,7 +219,8 @@ void TfrmMain::CreateActions() {
   actDeleteQuery = a.Add("actDeleteQuery", QStringLiteral("Supprimer la requête"), requetes, {}, 18, queryRule, {});
   actRefresh = a.Add("actRefresh", QStringLiteral("Rafraichir"), affichage, Qt::Key_F5, -1,
                      [this] { return actRefreshUpdate(); }, [this] { actRefreshExecute(); });
-  actSelectGene = a.Add("actSelectGene", QStringLiteral("Sélectionner"), affichage, {}, -1, {}, {});
+  actSelectGene = a.Add("actSelectGene", QStringLiteral("Sélectionner"), affichage, {}, -1, {},
+                        [this] { FNavigator->Lists().actSelectGeneExecute(); });
   actAbout = a.Add("actAbout", QStringLiteral("A propos..."), aide, Qt::Key_F1, 26, {}, {});
   actUpdateProg = a.Add("actUpdateProg", QStringLiteral("Vérifier les mises à jours"), aide, {}, 24, {}, {});
   actwww = a.Add("actwww", QStringLiteral("Visiter le site web"), aide, {}, 23, {}, {});
@@ -294,7 +302,36 @@ bool TfrmMain::FormCreate() {
     return false;
   }
 
-  FNavigator = new TNavigator(tvDB, *FStore, *FWebService, this);
+  TNavigatorWidgets widgets;
+  widgets.tvDB = tvDB;
+  widgets.tvPath = tvPath;
+  widgets.PageControl = PageControl;
+  widgets.tsGene = tsGene;
+  widgets.tsTables = tsTables;
+  widgets.tsFields = tsFields;
+  widgets.tsQueries = tsQueries;
+  widgets.tsQuery = tsQuery;
+  widgets.tsDatas = tsDatas;
+  widgets.lvGene = lvGene;
+  widgets.lvTables = lvTables;
+  widgets.lvFields = lvFields;
+  widgets.lvQueries = lvQueries;
+  widgets.mQuery = mQuery;
+  widgets.pmDB = pmDB;
+  widgets.pmlvGene = pmlvGene;
+  FNavigator = new TNavigator(widgets, *FStore, *FWebService, this);
+  FNavigator->Lists().SetSelectGeneRunner([this] { FActionList->Execute(actSelectGene); });
+
+  frmDBProperties = new TfrmDBProperties(this);
+  TConnectionFlows::TParts parts;
+  parts.Dialog = frmDBProperties;
+  parts.Store = FStore.get();
+  parts.WebService = FWebService;
+  parts.Navigator = FNavigator;
+  parts.tvDB = tvDB;
+  parts.lvGene = lvGene;
+  parts.Refresh = [this] { FActionList->Execute(actRefresh); };
+  FConnectionFlows = new TConnectionFlows(std::move(parts), this);
   connect(tvDB, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *node) {
     try {
       FNavigator->tvDBChange(node);
@@ -351,10 +388,7 @@ void TfrmMain::actRefreshExecute() {
   FWebService->Tag = -1;  // read the connection's settings again
   const int kind = TTreeNodes::Kind(node);
   if ((kind == nkColumn || kind == nkQuery) && node->parent()) node = node->parent();
-  node->setExpanded(false);
-  TTreeNodes::DeleteChildren(node);
-  TTreeNodes::AddPlaceholder(node);
-  node->setExpanded(true);
+  FNavigator->Reload(node);
 }
 
 void TfrmMain::TimerRefreshTimer() {

@@ -17,6 +17,8 @@ class QTreeWidgetItem;
 class QWidget;
 class QsciScintilla;
 class TActionList;
+class TConnectionFlows;
+class TfrmDBProperties;
 class TLocalStore;
 class TNavigator;
 class TWebService;
@@ -66,6 +68,7 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   QsciScintilla *mQuery = nullptr;
   QLabel *lbDatasInfos = nullptr;
   QTimer *TimerRefresh = nullptr;
+  TfrmDBProperties *frmDBProperties = nullptr;
 
   QAction *actNewConnect = nullptr;
   QAction *actEditConnect = nullptr;
@@ -108,4 +111,5 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   TWebService *FWebService = nullptr;
   TActionList *FActionList = nullptr;
   TNavigator *FNavigator = nullptr;
+  TConnectionFlows *FConnectionFlows = nullptr;
 };

@@ -24,6 +24,20 @@ bool NeedsLoading(const QTreeWidgetItem *node) {
   return node && node->childCount() == 1 && node->child(0)->text(0).isEmpty();
 }
 
-void DeleteChildren(QTreeWidgetItem *node) { qDeleteAll(node->takeChildren()); }
+QTreeWidgetItem *Referred(const QTreeWidgetItem *item) {
+  return item ? reinterpret_cast<QTreeWidgetItem *>(item->data(0, NodeRole).value<quintptr>()) : nullptr;
+}
+
+void SetReferred(QTreeWidgetItem *item, QTreeWidgetItem *node) {
+  item->setData(0, NodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
+}
+
+QList<QStringList> Rows(const QTreeWidgetItem *node) {
+  return node ? node->data(0, RowsRole).value<QList<QStringList>>() : QList<QStringList>();
+}
+
+void SetRows(QTreeWidgetItem *node, const QList<QStringList> &rows) {
+  node->setData(0, RowsRole, QVariant::fromValue(rows));
+}
 
 }  // namespace TTreeNodes

@@ -13,11 +13,14 @@ enum TNodeKind {
   nkQuery = 9,
 };
 
-// Where a node keeps its kind and its key of the local store.
+// Where a node keeps its kind and its key of the local store, and where a
+// list item or a path node keeps the tree node it stands for.
 namespace TTreeNodes {
 
 inline constexpr int KindRole = Qt::UserRole;
 inline constexpr int KeyRole = Qt::UserRole + 1;
+inline constexpr int NodeRole = Qt::UserRole + 2;
+inline constexpr int RowsRole = Qt::UserRole + 3;
 
 int Kind(const QTreeWidgetItem *node);
 qint64 Key(const QTreeWidgetItem *node);
@@ -27,6 +30,14 @@ void SetKind(QTreeWidgetItem *node, int kind);
 // An empty-text child marks a node whose children are not loaded yet.
 void AddPlaceholder(QTreeWidgetItem *node);
 bool NeedsLoading(const QTreeWidgetItem *node);
-void DeleteChildren(QTreeWidgetItem *node);
+
+// The tree node a list item or path node refers to, or null.
+QTreeWidgetItem *Referred(const QTreeWidgetItem *item);
+void SetReferred(QTreeWidgetItem *item, QTreeWidgetItem *node);
+
+// The rows a node's list was filled with at its load, kept on the node so
+// that selecting it again shows its own rows without asking anyone.
+QList<QStringList> Rows(const QTreeWidgetItem *node);
+void SetRows(QTreeWidgetItem *node, const QList<QStringList> &rows);
 
 }  // namespace TTreeNodes

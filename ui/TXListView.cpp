@@ -1,6 +1,32 @@
 #include "TXListView.h"
 
 #include <QHeaderView>
+#include <QItemSelection>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QSet>
+#include <QSignalBlocker>
+#include <QStyle>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The platform header hands its item text back through a 128-character
+// buffer, terminator included: longer captions arrive cut.
+constexpr int kHeaderTextMax = 127;
+
+// Up to this many rows added or changed at once are moved to their places
+// one by one; more are sorted in with one pass over the whole list, which
+// is cheaper than many single moves.
+constexpr int kMaxSingleMoves = 16;
+
+}  // namespace
 
 TXListView::TXListView(QWidget *parent) : QTreeWidget(parent) {
   setRootIsDecorated(false);
@@ -9,7 +35,21 @@ TXListView::TXListView(QWidget *parent) : QTreeWidget(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setColumnCount(0);
-  header()->setStretchLastSection(false);
+  QHeaderView *head = header();
+  head->setStretchLastSection(false);
+  // Columns keep their places: a dragged header would part the column
+  // index of the events from what the user sees.
+  head->setSectionsMovable(false);
+  head->setSectionsClickable(true);
+  // The sort is ours, not the view's (sortingEnabled stays off): the
+  // header's own click handling would sort by its own rules and show an
+  // arrow the list never had. Qt's header always redraws the columns live
+  // while a divider is dragged; it has no setting to draw only the divider.
+  connect(head, &QHeaderView::sectionClicked, this, &TXListView::ColumnClicked);
+  connect(head, &QHeaderView::sectionResized, this, &TXListView::SectionResized);
+  head->viewport()->installEventFilter(this);
+  connect(model(), &QAbstractItemModel::rowsInserted, this, &TXListView::RowsInserted);
+  connect(model(), &QAbstractItemModel::dataChanged, this, &TXListView::DataChanged);
 }
 
 void TXListView::SetViewStyle(TViewStyle style) {
@@ -32,8 +72,242 @@ Qt::Alignment TXListView::ColumnAlignment(int column) const {
 }
 
 QTreeWidgetItem *TXListView::AddItem(const QStringList &texts) {
-  auto *item = new QTreeWidgetItem(this, texts);
+  auto *item = new QTreeWidgetItem(texts);
   for (int column = 0; column < texts.size(); ++column)
     item->setTextAlignment(column, ColumnAlignment(column) | Qt::AlignVCenter);
+  if (FSortType == stText) {
+    QScopedValueRollback<bool> busy(FSorting, true);
+    insertTopLevelItem(InsertPosition(SortKey(item)), item);
+  } else {
+    addTopLevelItem(item);
+  }
   return item;
+}
+
+void TXListView::Clear() {
+  const bool updates = updatesEnabled();
+  setUpdatesEnabled(false);
+  clear();
+  setUpdatesEnabled(updates);
+  FSortColumn = 0;
+  FSortDirection = 1;
+}
+
+void TXListView::SetSortType(TSortType sortType) {
+  FSortType = sortType;
+  if (FSortType == stText) SortAll();
+}
+
+void TXListView::ColumnClicked(int column) {
+  FSortDirection = column == FSortColumn ? -FSortDirection : 1;
+  FSortColumn = column;
+  FSortType = stText;
+  SortAll();
+}
+
+QByteArray TXListView::SortKey(const QTreeWidgetItem *item) const {
+  // A row may lack the sorted column (text() then gives an empty text).
+  return item != nullptr ? item->text(FSortColumn).toLocal8Bit() : QByteArray();
+}
+
+int TXListView::CompareKeys(const QByteArray &a, const QByteArray &b) const {
+  const int common = std::min(a.size(), b.size());
+  int order = common > 0 ? std::memcmp(a.constData(), b.constData(), std::size_t(common)) : 0;
+  if (order == 0) order = a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  if (order < 0) return -FSortDirection;
+  if (order > 0) return FSortDirection;
+  return 0;
+}
+
+int TXListView::CompareItems(const QTreeWidgetItem *a, const QTreeWidgetItem *b) const {
+  return CompareKeys(SortKey(a), SortKey(b));
+}
+
+int TXListView::InsertPosition(const QByteArray &key) const {
+  int low = 0;
+  int high = topLevelItemCount();
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    if (CompareKeys(SortKey(topLevelItem(middle)), key) <= 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low;
+}
+
+void TXListView::SortAll() {
+  const int count = topLevelItemCount();
+  if (count < 2) return;
+  QList<QTreeWidgetItem *> rows;
+  std::vector<QByteArray> keys;
+  rows.reserve(count);
+  keys.reserve(std::size_t(count));
+  for (int i = 0; i < count; ++i) {
+    rows << topLevelItem(i);
+    keys.push_back(SortKey(rows.last()));
+  }
+  std::vector<int> order(static_cast<std::size_t>(count));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return CompareKeys(keys[std::size_t(a)], keys[std::size_t(b)]) < 0; });
+  bool moved = false;
+  for (int i = 0; i < count && !moved; ++i) moved = order[std::size_t(i)] != i;
+  if (!moved) return;
+
+  // The rows are taken out and put back in their new order: the items
+  // themselves (and every pointer to them) stay, the current row, the
+  // selection and the scroll position are put back, and the list's own
+  // selection signals stay quiet since nothing changes for its users.
+  QTreeWidgetItem *current = currentItem();
+  const int column = currentColumn();
+  const QList<QTreeWidgetItem *> selectedList = selectedItems();
+  const QSet<QTreeWidgetItem *> selected(selectedList.begin(), selectedList.end());
+  const int vertical = verticalScrollBar()->value();
+  const int horizontal = horizontalScrollBar()->value();
+  {
+    QScopedValueRollback<bool> busy(FSorting, true);
+    const QSignalBlocker quiet(this);
+    QList<QTreeWidgetItem *> sorted;
+    sorted.reserve(count);
+    for (int i : order) sorted << rows[i];
+    invisibleRootItem()->takeChildren();
+    addTopLevelItems(sorted);
+    if (!selected.isEmpty()) {
+      QItemSelection selection;
+      for (int i = 0; i < count; ++i) {
+        if (!selected.contains(sorted[i])) continue;
+        int last = i;
+        while (last + 1 < count && selected.contains(sorted[last + 1])) ++last;
+        selection.select(model()->index(i, 0), model()->index(last, 0));
+        i = last;
+      }
+      selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    if (current != nullptr) setCurrentItem(current, std::max(column, 0), QItemSelectionModel::NoUpdate);
+  }
+  executeDelayedItemsLayout();
+  verticalScrollBar()->setValue(vertical);
+  horizontalScrollBar()->setValue(horizontal);
+}
+
+void TXListView::PlaceRows(const QList<QTreeWidgetItem *> &items) {
+  QTreeWidgetItem *current = currentItem();
+  const int column = currentColumn();
+  const bool currentMoves = items.contains(current);
+  QList<QTreeWidgetItem *> reselect;
+  QScopedValueRollback<bool> busy(FSorting, true);
+  const QSignalBlocker quiet(this);
+  for (QTreeWidgetItem *item : items) {
+    if (item->isSelected()) reselect << item;
+    takeTopLevelItem(indexOfTopLevelItem(item));
+  }
+  for (QTreeWidgetItem *item : items) insertTopLevelItem(InsertPosition(SortKey(item)), item);
+  for (QTreeWidgetItem *item : reselect) item->setSelected(true);
+  if (currentMoves) setCurrentItem(current, std::max(column, 0), QItemSelectionModel::NoUpdate);
+}
+
+void TXListView::RowsInserted(const QModelIndex &parent, int first, int last) {
+  // Rows added by other code than AddItem: sort them in.
+  if (FSorting || FSortType != stText || parent.isValid()) return;
+  if (last - first + 1 > kMaxSingleMoves) {
+    SortAll();
+    return;
+  }
+  QList<QTreeWidgetItem *> items;
+  for (int row = first; row <= last; ++row) items << topLevelItem(row);
+  PlaceRows(items);
+}
+
+void TXListView::DataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
+  // A changed text of the sorted column (a caption or sub-item set after
+  // the row was added) moves its row to its new place.
+  if (FSorting || FSortType != stText || !topLeft.isValid() || topLeft.parent().isValid()) return;
+  if (FSortColumn < topLeft.column() || FSortColumn > bottomRight.column()) return;
+  if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(Qt::EditRole)) return;
+  if (bottomRight.row() - topLeft.row() + 1 > kMaxSingleMoves) {
+    SortAll();
+    return;
+  }
+  QList<QTreeWidgetItem *> misplaced;
+  const int count = topLevelItemCount();
+  for (int row = topLeft.row(); row <= bottomRight.row() && row < count; ++row) {
+    QTreeWidgetItem *item = topLevelItem(row);
+    const bool afterPrevious = row == 0 || CompareItems(topLevelItem(row - 1), item) <= 0;
+    const bool beforeNext = row + 1 >= count || CompareItems(item, topLevelItem(row + 1)) <= 0;
+    if (!afterPrevious || !beforeNext) misplaced << item;
+  }
+  if (!misplaced.isEmpty()) PlaceRows(misplaced);
+}
+
+int TXListView::HeaderItemColumn(int section) const {
+  const QTreeWidgetItem *head = headerItem();
+  const int columns = columnCount();
+  if (head == nullptr || section < 0 || section >= columns) return -1;
+  const QString text = head->text(section).left(kHeaderTextMax);
+  if (head->text(section) == text) return section;
+  for (int column = 0; column < columns; ++column)
+    if (head->text(column) == text) return column;
+  return -1;
+}
+
+void TXListView::DoBeginColumnResize(int columnIndex, int columnWidth) {
+  emit OnBeginColumnResize(this, columnIndex, columnWidth);
+}
+
+void TXListView::DoEndColumnResize(int columnIndex, int columnWidth) {
+  emit OnEndColumnResize(this, columnIndex, columnWidth);
+}
+
+void TXListView::DoColumnResize(int columnIndex, int columnWidth) {
+  emit OnColumnResize(this, columnIndex, columnWidth);
+}
+
+int TXListView::DividerAt(int x) const {
+  // The same test as QHeaderView's when a press starts a resize: within the
+  // grip margin of a section's end, or of the next section's start.
+  const QHeaderView *head = header();
+  int visual = head->visualIndexAt(x);
+  if (visual < 0) return -1;
+  const int logical = head->logicalIndex(visual);
+  const int start = head->sectionViewportPosition(logical);
+  const int grip = head->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, head);
+  bool atStart = x < start + grip;
+  bool atEnd = x > start + head->sectionSize(logical) - grip;
+  if (head->isRightToLeft()) std::swap(atStart, atEnd);
+  if (atStart) {
+    while (--visual >= 0) {
+      const int previous = head->logicalIndex(visual);
+      if (!head->isSectionHidden(previous)) return previous;
+    }
+    return -1;
+  }
+  return atEnd ? logical : -1;
+}
+
+bool TXListView::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == header()->viewport()) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      const auto *mouse = static_cast<QMouseEvent *>(event);
+      if (mouse->button() == Qt::LeftButton) {
+        FTrackSection = -1;
+        const int section = DividerAt(mouse->position().toPoint().x());
+        if (section >= 0 && header()->sectionResizeMode(section) == QHeaderView::Interactive) {
+          FTrackSection = section;
+          DoBeginColumnResize(HeaderItemColumn(section), header()->sectionSize(section));
+        }
+      }
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+      const auto *mouse = static_cast<QMouseEvent *>(event);
+      if (mouse->button() == Qt::LeftButton && FTrackSection >= 0) {
+        const int section = std::exchange(FTrackSection, -1);
+        DoEndColumnResize(HeaderItemColumn(section), header()->sectionSize(section));
+      }
+    }
+  }
+  return QTreeWidget::eventFilter(watched, event);
+}
+
+void TXListView::SectionResized(int section, int /*oldSize*/, int newSize) {
+  if (section == FTrackSection) DoColumnResize(HeaderItemColumn(section), newSize);
 }

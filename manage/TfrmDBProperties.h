@@ -1,0 +1,88 @@
+// UDBProperties: the connection properties dialog, created once and reused
+// by the new-connection and edit-connection flows.
+#pragma once
+
+#include "TSkinForm.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+// The six settings of a connection, exactly as typed (never trimmed).
+struct TConnectionSettings {
+  QString Title;
+  QString WebServer;
+  QString SQLServer;
+  QString Account;
+  QString Password;
+  QString Database;
+
+  friend bool operator==(const TConnectionSettings &a, const TConnectionSettings &b) {
+    return a.Title == b.Title && a.WebServer == b.WebServer && a.SQLServer == b.SQLServer &&
+           a.Account == b.Account && a.Password == b.Password && a.Database == b.Database;
+  }
+  friend bool operator!=(const TConnectionSettings &a, const TConnectionSettings &b) { return !(a == b); }
+};
+
+class TfrmDBProperties : public QDialog, public TSkinForm {
+  Q_OBJECT
+
+ public:
+  // Client area of the design: the outer 470 x 251 (minimum 330 x 195)
+  // less a sizeable frame of 4 pixels a side and a 19-pixel caption bar.
+  // Both widths grow by LabelShift() when the font needs a wider label
+  // column.
+  static constexpr int kDesignClientWidth = 462;
+  static constexpr int kDesignClientHeight = 224;
+  static constexpr int kMinClientWidth = 322;
+  static constexpr int kMinClientHeight = 168;
+
+  explicit TfrmDBProperties(QWidget *parent = nullptr);
+  ~TfrmDBProperties() override;
+
+  // Fills the six edits; the OK rule follows their texts.
+  void SetValues(const TConnectionSettings &values);
+  TConnectionSettings Values() const;
+
+  // Sets the title, centres the dialog on its parent (or on the screen
+  // without one) and shows it modally: 1 for OK, 2 for Cancel, Escape or
+  // the close box.
+  int Execute(const QString &title);
+
+  // Pixels added to the design's label column (0 when the captions fit in
+  // the designed 104); the edits start at 112 plus this.
+  int LabelShift() const { return FLabelShift; }
+
+ public slots:
+  // OK is enabled exactly when the title, web server, MySQL server, account
+  // and password each hold something besides blanks and control characters
+  // at their ends. The database name may stay empty.
+  void doChange();
+  // Escape and the close box give modal result 2, as Cancel does.
+  void reject() override;
+
+ protected:
+  void showEvent(QShowEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+
+ private:
+  QLineEdit *NewEdit(const char *name, const QString &caption, const char *labelName);
+  // Places the anchored controls for the current client size.
+  void ApplyLayout();
+
+  QList<QLabel *> FLabels;
+  int FLabelShift = 0;
+  QLineEdit *edtTitle = nullptr;
+  QLineEdit *edtWebserver = nullptr;
+  QLineEdit *edtSQLServer = nullptr;
+  QLineEdit *edtAccount = nullptr;
+  QLineEdit *edtPwd = nullptr;
+  QLineEdit *edtDB = nullptr;
+  QWidget *Bevel1 = nullptr;
+  QPushButton *btnOk = nullptr;
+  QPushButton *btnCancel = nullptr;
+};
