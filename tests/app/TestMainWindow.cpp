@@ -5,6 +5,7 @@
 #include "TXListView.h"
 #include "TfrmDialog.h"
 #include "TfrmMain.h"
+#include "MainWindowFixture.h"
 
 #include <QAction>
 #include <QMenu>
@@ -18,14 +19,6 @@
 
 namespace {
 
-void AddConnection(const QString &storePath, const QString &title) {
-  TLocalStore store;
-  store.Open(storePath);
-  store.Execute(TStoreStatement::qryInsertDataBase,
-                {{"TITRE", title}, {"SERVEUR_WEB", QStringLiteral("http://127.0.0.1:9")},
-                 {"SERVEUR_MYSQL", QStringLiteral("localhost")}, {"COMPTE_MYSQL", QStringLiteral("u")},
-                 {"MDP_MYSQL", QStringLiteral("p")}, {"BASE_DE_DONNEES", QStringLiteral("b")}});
-}
 
 QStringList ChildTexts(const QTreeWidgetItem *node) {
   QStringList texts;
@@ -53,29 +46,22 @@ class TestMainWindow : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir FDir;
-  std::unique_ptr<TfrmMain> FMain;
-  QString StorePath() const { return FDir.filePath(QStringLiteral("vantrel.adb")); }
-
-  TfrmMain &Start() {
-    FMain = std::make_unique<TfrmMain>(StorePath());
-    if (!FMain->FormCreate()) qFatal("start-up failed");
-    FMain->show();
-    return *FMain;
+  TMainWindowFixture F;
+  QString StorePath() const { return F.StorePath(); }
+  TfrmMain &Start() { return F.Start(); }
+  void AddConnection(const QString &title) {
+    F.AddConnection(title, QStringLiteral("http://127.0.0.1:9"), QStringLiteral("b"));
   }
 
  private slots:
   void init() {
-    QVERIFY(FDir.isValid());
+    QVERIFY(F.IsValid());
     TfrmDialog::ClearAnswers();
   }
-  void cleanup() {
-    FMain.reset();
-    for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(StorePath() + suffix);
-  }
+  void cleanup() { F.Stop(); }
 
   void startsWithTheRootSelectedAndTheConnectionsBelow() {
-    for (const char *title : {"B", "A", "C"}) AddConnection(StorePath(), QString::fromLatin1(title));
+    for (const char *title : {"B", "A", "C"}) AddConnection(QString::fromLatin1(title));
     TfrmMain &main = Start();
     QCOMPARE(main.FormTitle(), QStringLiteral("Vantrel"));
     QCOMPARE(main.windowTitle(), QStringLiteral("Vantrel"));
@@ -98,7 +84,7 @@ class TestMainWindow : public QObject {
   }
 
   void unusableStoreEndsTheStartUp() {
-    QVERIFY(QDir(FDir.path()).mkpath(QStringLiteral("vantrel.adb")));  // a folder where the file should be
+    QVERIFY(QDir().mkpath(StorePath()));  // a folder where the file should be
     TfrmDialog::SetNextAnswer(mrOk);
     TfrmMain main(StorePath());
     QVERIFY(!main.FormCreate());
@@ -207,7 +193,7 @@ class TestMainWindow : public QObject {
   void enablingRules() {
     QFETCH(QString, selection);
     QFETCH(QStringList, enabled);
-    AddConnection(StorePath(), QStringLiteral("A"));
+    AddConnection(QStringLiteral("A"));
     TfrmMain &main = Start();
     QTreeWidgetItem *root = main.tvDB->topLevelItem(0);
     if (selection == QLatin1String("none")) {
@@ -235,10 +221,10 @@ class TestMainWindow : public QObject {
   // F5 reloads the root's connections; with nothing selected it does nothing,
   // even when run from code while still marked enabled.
   void refresh() {
-    AddConnection(StorePath(), QStringLiteral("A"));
+    AddConnection(QStringLiteral("A"));
     TfrmMain &main = Start();
     QTreeWidgetItem *root = main.tvDB->topLevelItem(0);
-    AddConnection(StorePath(), QStringLiteral("B"));  // written behind the window's back
+    AddConnection(QStringLiteral("B"));  // written behind the window's back
     QCOMPARE(ChildTexts(root), (QStringList{"A"}));
 
     main.activateWindow();
@@ -251,7 +237,7 @@ class TestMainWindow : public QObject {
 
     main.tvDB->setCurrentItem(nullptr);
     main.actRefresh->setEnabled(true);  // stale: the rule is evaluated again before running
-    AddConnection(StorePath(), QStringLiteral("C"));
+    AddConnection(QStringLiteral("C"));
     QVERIFY(!main.ActionList().Execute(main.actRefresh));
     QVERIFY(!main.actRefresh->isEnabled());
     QTest::keyClick(main.tvDB, Qt::Key_F5);
@@ -272,7 +258,7 @@ class TestMainWindow : public QObject {
     TfrmMain &main = Start();
     QCOMPARE(main.TimerRefresh->interval(), 25);
     QVERIFY(!main.TimerRefresh->isActive());
-    AddConnection(StorePath(), QStringLiteral("Z"));
+    AddConnection(QStringLiteral("Z"));
     main.TimerRefresh->start();
     QTRY_COMPARE(ChildTexts(main.tvDB->topLevelItem(0)), (QStringList{"Z"}));
     QVERIFY(!main.TimerRefresh->isActive());

@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "ModalHelper.h"
 #include "TActionList.h"
 #include "TWebService.h"
@@ -51,22 +52,15 @@ class TestConnectionFlows : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir FDir;
-  std::unique_ptr<TfrmMain> FMain;
-  QString StorePath() const { return FDir.filePath(QStringLiteral("vantrel.adb")); }
-
-  TfrmMain &Start() {
-    FMain = std::make_unique<TfrmMain>(StorePath());
-    if (!FMain->FormCreate()) qFatal("start-up failed");
-    FMain->show();
-    return *FMain;
-  }
-  QTreeWidgetItem *Root() const { return FMain->tvDB->topLevelItem(0); }
+  TMainWindowFixture F;
+  QString StorePath() const { return F.StorePath(); }
+  TfrmMain &Start() { return F.Start(); }
+  QTreeWidgetItem *Root() const { return F.Root(); }
   QList<TRow> Stored() const {
     QList<TRow> rows;
-    TStoreRows keys = FMain->Store().Select(TStoreStatement::qrySelectDatabases);
+    TStoreRows keys = F.Main().Store().Select(TStoreStatement::qrySelectDatabases);
     for (; !keys.Eof(); keys.Next()) {
-      TStoreRows row = FMain->Store().Select(TStoreStatement::qrySelectDatabase, {{"PK_DATABASE", keys.AsInteger("PK_DATABASE")}});
+      TStoreRows row = F.Main().Store().Select(TStoreStatement::qrySelectDatabase, {{"PK_DATABASE", keys.AsInteger("PK_DATABASE")}});
       rows << TRow{keys.AsString("TITRE"), row.AsString("SERVEUR_WEB"), row.AsString("SERVEUR_MYSQL"),
                    row.AsString("COMPTE_MYSQL"), row.AsString("MDP_MYSQL"), row.AsString("BASE_DE_DONNEES")};
     }
@@ -77,19 +71,16 @@ class TestConnectionFlows : public QObject {
       FillAndPress(dialog, {{"edtTitle", title}, {"edtWebserver", "http://h"}, {"edtSQLServer", "localhost"},
                             {"edtAccount", "u"}, {"edtPwd", "p"}, {"edtDB", ""}}, QStringLiteral("btnOk"));
     });
-    FMain->ActionList().Execute(FMain->actNewConnect);
+    F.Main().ActionList().Execute(F.Main().actNewConnect);
     QVERIFY(watch->acted);
   }
 
  private slots:
   void init() {
-    QVERIFY(FDir.isValid());
+    QVERIFY(F.IsValid());
     TfrmDialog::ClearAnswers();
   }
-  void cleanup() {
-    FMain.reset();
-    for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(StorePath() + suffix);
-  }
+  void cleanup() { F.Stop(); }
 
   void newConnectionIsStoredAsTyped() {
     TfrmMain &main = Start();

@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "RecordingServer.h"
 #include "TActionList.h"
 #include "TLocalStore.h"
@@ -69,19 +70,12 @@ class TestNavigator : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir FDir;
+  TMainWindowFixture F;
   std::unique_ptr<RecordingServer> FServer;
-  std::unique_ptr<TfrmMain> FMain;
 
-  QString StorePath() const { return FDir.filePath(QStringLiteral("vantrel.adb")); }
-
+  QString StorePath() const { return F.StorePath(); }
   void AddConnection(const QString &title, const QString &database) {
-    TLocalStore store;
-    store.Open(StorePath());
-    store.Execute(TStoreStatement::qryInsertDataBase,
-                  {{"TITRE", title}, {"SERVEUR_WEB", FServer->Url()}, {"SERVEUR_MYSQL", QStringLiteral("db.local")},
-                   {"COMPTE_MYSQL", QStringLiteral("reader")}, {"MDP_MYSQL", QStringLiteral("secret")},
-                   {"BASE_DE_DONNEES", database}});
+    F.AddConnection(title, FServer->Url(), database);
   }
   void AddQuery(qint64 connection, const QString &title, const QString &sql, bool edited) {
     TLocalStore store;
@@ -97,13 +91,8 @@ class TestNavigator : public QObject {
                                                            {"PK_REQUETE", rows.AsInteger("PK_REQUETE")}});
   }
 
-  TfrmMain &Start() {
-    FMain = std::make_unique<TfrmMain>(StorePath());
-    if (!FMain->FormCreate()) qFatal("start-up failed");
-    FMain->show();
-    return *FMain;
-  }
-  QTreeWidgetItem *Root() const { return FMain->tvDB->topLevelItem(0); }
+  TfrmMain &Start() { return F.Start(); }
+  QTreeWidgetItem *Root() const { return F.Root(); }
   // The connection node with that title.
   QTreeWidgetItem *Connection(const QString &title) const {
     for (int i = 0; i < Root()->childCount(); ++i)
@@ -128,14 +117,13 @@ class TestNavigator : public QObject {
 
  private slots:
   void init() {
-    QVERIFY(FDir.isValid());
+    QVERIFY(F.IsValid());
     FServer = std::make_unique<RecordingServer>();
     TfrmDialog::ClearAnswers();
   }
   void cleanup() {
-    FMain.reset();
+    F.Stop();
     FServer.reset();
-    for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(StorePath() + suffix);
   }
 
   void rootShowsTheConnections() {
