@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class TAnswerBuffer;
+
 // One HTTP client for the life of its owner: a single libcurl easy handle
 // (driven through a private multi handle so that the idle bound can be kept
 // to the millisecond), so the connection to a web server stays open between
@@ -26,7 +28,7 @@ class THttpClient {
   // Posts the form to the URL and reads the whole answer body. Returns false
   // with the failure's message (already in its final wording) when the
   // exchange fails; *answer is then left empty. Never throws.
-  bool Post(const QByteArray &url, const QByteArray &form, QByteArray *answer,
+  bool Post(const QByteArray &url, const QByteArray &form, TAnswerBuffer *answer,
             QString *failure);
 
   // Test hooks: the program itself keeps the defaults above.

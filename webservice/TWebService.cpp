@@ -65,16 +65,16 @@ QByteArray EscapeStamp(const QByteArray &stamp) {
 
 // Cuts [begin, end) at every tab; a tab at the very end opens no further
 // piece, and an empty line has none.
-void SplitPieces(const char *data, qsizetype begin, qsizetype end,
-                 std::vector<QByteArrayView> &pieces) {
+template <typename Piece>
+void SplitPieces(const char *data, qsizetype begin, qsizetype end, std::vector<Piece> &pieces) {
   for (qsizetype start = begin; start < end;) {
     const void *tab = std::memchr(data + start, '\t', size_t(end - start));
     if (!tab) {
-      pieces.emplace_back(data + start, end - start);
+      pieces.push_back(Piece{data + start, end - start, false});
       break;
     }
     const qsizetype at = static_cast<const char *>(tab) - data;
-    pieces.emplace_back(data + start, at - start);
+    pieces.push_back(Piece{data + start, at - start, false});
     start = at + 1;
   }
 }
@@ -123,9 +123,13 @@ void TWebService::Execute(const QString &sql) {
     AppendField(form, "WS_query=", statement);
 
     ClearResult();  // the previous answer is not needed while waiting
-    QByteArray answer;
+    TAnswerBuffer answer;
     QString failure;
-    if (!m_http->Post(url, form, &answer, &failure)) answer = "$ERR " + failure.toLocal8Bit();
+    if (!m_http->Post(url, form, &answer, &failure)) {
+      const QByteArray line = "$ERR " + failure.toLocal8Bit();
+      answer.Clear();
+      answer.Append(line.constData(), line.size());
+    }
     LoadAnswer(std::move(answer));
   } catch (const std::exception &e) {
     LoadFailure(e.what());
@@ -138,7 +142,10 @@ void TWebService::Execute(const QString &sql) {
 // like any other, or, when even that cannot be built, a bare ErrorText.
 void TWebService::LoadFailure(const char *message) noexcept {
   try {
-    LoadAnswer("$ERR " + QByteArray(message));
+    const QByteArray line = "$ERR " + QByteArray(message);
+    TAnswerBuffer answer;
+    answer.Append(line.constData(), line.size());
+    LoadAnswer(std::move(answer));
   } catch (...) {
     ClearResult();
     ErrorText = QStringLiteral("Not enough memory for the answer");
@@ -147,49 +154,57 @@ void TWebService::LoadFailure(const char *message) noexcept {
 
 void TWebService::ClearResult() {
   m_values.clear();
+  m_unescaped.clear();
   m_valuesRow = -1;
   m_lineRow = -1;
-  m_text.clear();
+  m_text.Clear();
   m_end = 0;
+  m_crFrom = 0;
+  m_nextCr = -1;
   m_rowsBegin = 0;
   m_rowCount = 0;
+  m_allLines = true;
+  m_errorAnswer = false;
   m_fieldNames.clear();
   RowIndex = 0;
 }
 
-qsizetype TWebService::LineEnd(qsizetype begin) const {
-  const char *const data = m_text.constData();
-  const char *p = data + begin;
-  const char *const end = data + m_end;
-  while (p < end && *p != '\n' && *p != '\r') ++p;
-  return p - data;
+qsizetype TWebService::LineEnd(qsizetype begin) {
+  if (begin >= m_end) return m_end;
+  const char *const data = m_text.Data();
+  if (begin < m_crFrom || begin > m_nextCr) {
+    const void *cr = std::memchr(data + begin, '\r', size_t(m_end - begin));
+    m_crFrom = begin;
+    m_nextCr = cr ? static_cast<const char *>(cr) - data : m_end;
+  }
+  const void *lf = std::memchr(data + begin, '\n', size_t(m_nextCr - begin));
+  return lf ? static_cast<const char *>(lf) - data : m_nextCr;
 }
 
 qsizetype TWebService::NextLine(qsizetype lineEnd) const {
   if (lineEnd >= m_end) return m_end;
-  if (m_text[lineEnd] == '\r' && lineEnd + 1 < m_end && m_text[lineEnd + 1] == '\n')
+  const char *const data = m_text.Data();
+  if (data[lineEnd] == '\r' && lineEnd + 1 < m_end && data[lineEnd + 1] == '\n')
     return lineEnd + 2;
   return lineEnd + 1;
 }
 
-void TWebService::LoadAnswer(QByteArray answer) {
+void TWebService::LoadAnswer(TAnswerBuffer answer) {
   ClearResult();
   m_text = std::move(answer);
-  // A NUL ends the text: nothing after it is seen.
-  m_end = m_text.indexOf('\0');
-  if (m_end < 0) m_end = m_text.size();
-
-  qsizetype lines = 0;
-  qsizetype firstEnd = 0;
-  for (qsizetype pos = 0; pos < m_end; ++lines) {
-    const qsizetype end = LineEnd(pos);
-    if (lines == 0) firstEnd = end;
-    pos = NextLine(end);
-  }
+  // A NUL ends the text: nothing after it is seen. The buffer has counted
+  // the line breaks as the bytes came; a last line without one counts too.
+  m_end = m_text.TextEnd();
+  m_crFrom = 0;
+  m_nextCr = m_text.FirstCr();
+  qsizetype lines = m_text.LineBreaks();
+  if (m_end > 0 && m_text.Data()[m_end - 1] != '\n' && m_text.Data()[m_end - 1] != '\r') ++lines;
+  m_allLines = lines <= INT_MAX;
   lines = std::min<qsizetype>(lines, INT_MAX);
+  const qsizetype firstEnd = LineEnd(0);
 
   if (lines > 0) {
-    const QByteArrayView first(m_text.constData(), firstEnd);
+    const QByteArrayView first(m_text.Data(), firstEnd);
     if (first.startsWith("$ERR ")) {
       // Enough bytes for 1024 characters in any 8-bit or UTF-8 encoding.
       const QByteArrayView text = first.sliced(5);
@@ -200,55 +215,78 @@ void TWebService::LoadAnswer(QByteArray answer) {
         if (message.back().isHighSurrogate()) message.chop(1);
       }
       ErrorText = message;
+      m_errorAnswer = true;
       m_rowsBegin = 0;
       m_rowCount = int(lines);
     } else {
-      std::vector<QByteArrayView> names;
-      SplitPieces(m_text.constData(), 0, firstEnd, names);
-      for (const QByteArrayView &name : names) m_fieldNames += QString::fromLocal8Bit(name);
+      std::vector<Piece> names;
+      SplitPieces(m_text.Data(), 0, firstEnd, names);
+      for (const Piece &name : names)
+        m_fieldNames += QString::fromLocal8Bit(QByteArrayView(name.data, name.size));
       m_rowsBegin = NextLine(firstEnd);
       m_rowCount = int(lines - 1);
     }
   }
   RowIndex = 0;
-  LoadRow();
 }
 
-void TWebService::LoadRow() {
-  m_values.clear();
-  m_valuesRow = RowIndex;
-  if (RowIndex < 0 || RowIndex >= m_rowCount) return;
-
-  // Forward from the row last located; back to the first row only if a
-  // caller moved RowIndex backwards.
-  qsizetype begin = m_rowsBegin;
-  qsizetype end;
+// Finds the line of the row at RowIndex: forward from the row last
+// located, back to the first row only if a caller moved RowIndex backwards.
+bool TWebService::LocateRow() {
+  if (RowIndex < 0 || RowIndex >= m_rowCount) return false;
+  if (RowIndex == m_lineRow) return true;
+  // The last row is the last line: found from the end of the text, for a
+  // reader that jumps to it, at the cost of that line alone.
+  if (RowIndex == m_rowCount - 1 && RowIndex != m_lineRow + 1 && m_allLines) {
+    const char *const data = m_text.Data();
+    qsizetype end = m_end;
+    if (end > 0 && data[end - 1] == '\n') {
+      --end;
+      if (end > 0 && data[end - 1] == '\r') --end;
+    } else if (end > 0 && data[end - 1] == '\r') {
+      --end;
+    }
+    qsizetype begin = end;
+    while (begin > m_rowsBegin && data[begin - 1] != '\n' && data[begin - 1] != '\r') --begin;
+    m_lineRow = RowIndex;
+    m_lineBegin = begin;
+    m_lineEnd = end;
+    m_lineNext = NextLine(end);
+    return true;
+  }
+  qsizetype next = m_rowsBegin;
   int row = 0;
-  if (m_lineRow >= 0 && RowIndex >= m_lineRow) {
-    begin = m_lineBegin;
-    end = m_lineEnd;
-    row = m_lineRow;
-  } else {
-    end = LineEnd(begin);
+  if (m_lineRow >= 0 && RowIndex > m_lineRow) {
+    next = m_lineNext;
+    row = m_lineRow + 1;
   }
-  while (row < RowIndex) {
-    begin = NextLine(end);
+  qsizetype begin;
+  qsizetype end;
+  do {
+    begin = next;
     end = LineEnd(begin);
-    ++row;
-  }
-  m_lineRow = row;
+    next = NextLine(end);
+  } while (row++ < RowIndex);
+  m_lineRow = RowIndex;
   m_lineBegin = begin;
   m_lineEnd = end;
+  m_lineNext = next;
+  return true;
+}
 
+// Cuts the row at RowIndex into its pieces, once per row: Next itself only
+// moves the number, so that a reader of whole lines pays for no cutting.
+void TWebService::SyncRow() {
+  if (m_valuesRow == RowIndex) return;
+  m_values.clear();
+  m_unescaped.clear();
+  m_valuesRow = RowIndex;
+  if (!LocateRow()) return;
   try {
-    SplitPieces(m_text.constData(), begin, end, m_values);
+    SplitPieces(m_text.Data(), m_lineBegin, m_lineEnd, m_values);
   } catch (...) {
     m_values.clear();
   }
-}
-
-void TWebService::SyncRow() {
-  if (m_valuesRow != RowIndex) LoadRow();
 }
 
 int TWebService::RecordCount() const { return m_rowCount; }
@@ -257,36 +295,67 @@ bool TWebService::Eof() const { return RowIndex >= m_rowCount; }
 
 void TWebService::Next() {
   if (RowIndex < INT_MAX) ++RowIndex;
-  LoadRow();
+}
+
+QByteArrayView TWebService::GetRowText() {
+  if (!LocateRow()) return QByteArrayView();
+  return QByteArrayView(m_text.Data() + m_lineBegin, m_lineNext - m_lineBegin);
+}
+
+QByteArrayView TWebService::GetRemainingText() {
+  if (!LocateRow()) return QByteArrayView();
+  return QByteArrayView(m_text.Data() + m_lineBegin, m_end - m_lineBegin);
+}
+
+bool TWebService::RowsHaveTabs(int tabs) const {
+  // The rows of an error answer start with its first line.
+  return !m_errorAnswer && m_allLines && m_text.LaterLinesHoldTabs(tabs);
+}
+
+QByteArrayView TWebService::GetValueView(int fieldIndex) {
+  if (fieldIndex < 0 || fieldIndex >= m_fieldNames.size()) {
+    ErrorText = QLatin1String(kFieldError);
+    return QByteArrayView();
+  }
+  SyncRow();
+  if (size_t(fieldIndex) >= m_values.size()) return QByteArrayView();
+  Piece &piece = m_values[size_t(fieldIndex)];
+  if (piece.unescaped || piece.size == 0 ||
+      !std::memchr(piece.data, '\\', size_t(piece.size)))
+    return QByteArrayView(piece.data, piece.size);
+  // The first escaped piece of the row makes room for all of them: what
+  // they become is never longer than the pieces, whose total is at most the
+  // line, so the views already given stay where they are.
+  if (m_unescaped.empty()) {
+    size_t line = 0;
+    for (const Piece &p : m_values) line += size_t(p.size);
+    m_unescaped.reserve(line);
+  }
+  // "\n" and "\t" are the only escapes; a backslash before anything else,
+  // or at the end, stays.
+  const size_t start = m_unescaped.size();
+  const char *const raw = piece.data;
+  for (qsizetype i = 0; i < piece.size; ++i) {
+    const char c = raw[i];
+    if (c == '\\' && i + 1 < piece.size && (raw[i + 1] == 'n' || raw[i + 1] == 't')) {
+      m_unescaped.push_back(raw[i + 1] == 'n' ? '\n' : '\t');
+      ++i;
+    } else {
+      m_unescaped.push_back(c);
+    }
+  }
+  piece.data = m_unescaped.data() + start;
+  piece.size = qsizetype(m_unescaped.size() - start);
+  piece.unescaped = true;
+  return QByteArrayView(piece.data, piece.size);
 }
 
 QByteArray TWebService::GetValueBytes(int fieldIndex) {
-  if (fieldIndex < 0 || fieldIndex >= m_fieldNames.size()) {
-    ErrorText = QLatin1String(kFieldError);
-    return QByteArray();
-  }
-  SyncRow();
-  if (size_t(fieldIndex) >= m_values.size()) return QByteArray();
-  const QByteArrayView raw = m_values[size_t(fieldIndex)];
-  if (raw.isEmpty() || !std::memchr(raw.data(), '\\', size_t(raw.size()))) return raw.toByteArray();
-  // "\n" and "\t" are the only escapes; a backslash before anything else,
-  // or at the end, stays.
-  QByteArray value;
-  value.reserve(raw.size());
-  for (qsizetype i = 0; i < raw.size(); ++i) {
-    const char c = raw[i];
-    if (c == '\\' && i + 1 < raw.size() && (raw[i + 1] == 'n' || raw[i + 1] == 't')) {
-      value += raw[i + 1] == 'n' ? '\n' : '\t';
-      ++i;
-    } else {
-      value += c;
-    }
-  }
-  return value;
+  return GetValueView(fieldIndex).toByteArray();
 }
 
 QString TWebService::GetValue(int fieldIndex) {
-  return QString::fromLocal8Bit(GetValueBytes(fieldIndex));
+  return QString::fromLocal8Bit(GetValueView(fieldIndex));
 }
 
 QString TWebService::GetValue(const QString &fieldName) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TAnswerBuffer.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -9,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QLocale;
@@ -18,9 +21,9 @@ class THttpClient;
 // an HTTP POST and holds the answer as a forward-only result set. It never
 // throws; every failure ends up in ErrorText.
 //
-// The answer is kept as one buffer; a row is located and cut into values
-// only when the cursor reaches it, so a large answer costs its own size and
-// nothing per row.
+// The answer is kept as one buffer; a row is located only when it is read,
+// and cut into values only when one of them is, so a large answer costs its
+// own size and nothing per row.
 class TWebService : public QObject {
   Q_OBJECT
 
@@ -54,6 +57,24 @@ class TWebService : public QObject {
   // The same value as bytes of the answer, escapes undone, not decoded: for
   // readers that walk large answers without building strings.
   QByteArray GetValueBytes(int fieldIndex);
+  // The bytes of GetValueBytes without a copy of their own: valid until the
+  // cursor moves (Next, Execute, or a read after RowIndex was changed).
+  QByteArrayView GetValueView(int fieldIndex);
+  // The current row's line as the answer holds it, whatever its number of
+  // pieces: escapes kept, and its line break too (CR LF, LF or CR; none on a
+  // last line without one), for readers that pass lines through as they
+  // are. Empty past the end. It points into the answer itself, so it stays
+  // valid until the next Execute.
+  QByteArrayView GetRowText();
+  // The lines of the rows from the cursor on, as the answer holds them;
+  // empty past the end. Valid until the next Execute.
+  QByteArrayView GetRemainingText();
+  // Whether the answer holds no CR and every data row exactly that many
+  // tabs, so that each row is a line ended by a line feed (the last may end
+  // the answer instead); never for an error answer. Known from the answer's
+  // arrival: a reader that passes rows through as they are need not walk
+  // them to find out.
+  bool RowsHaveTabs(int tabs) const;
   const QStringList &FieldNames() const { return m_fieldNames; }
   int FieldCount() const { return int(m_fieldNames.size()); }
 
@@ -69,28 +90,43 @@ class TWebService : public QObject {
   void SetMaxAnswerBytes(qint64 bytes);
 
  private:
-  void LoadAnswer(QByteArray answer);
+  void LoadAnswer(TAnswerBuffer answer);
   void LoadFailure(const char *message) noexcept;
   void ClearResult();
-  void LoadRow();
+  bool LocateRow();
   void SyncRow();
-  qsizetype LineEnd(qsizetype begin) const;
+  qsizetype LineEnd(qsizetype begin);
   qsizetype NextLine(qsizetype lineEnd) const;
 
   std::unique_ptr<THttpClient> m_http;
   std::function<QDateTime()> m_clock;
 
-  QByteArray m_text;          // the answer; only [0, m_end) is seen
+  TAnswerBuffer m_text;       // the answer; only [0, m_end) is seen
   qsizetype m_end = 0;        // first NUL byte, or the size
+  // The first CR at or after m_crFrom (m_end if none): line ends are found
+  // with a search for LF alone up to it, as most answers hold no CR.
+  qsizetype m_crFrom = 0;
+  qsizetype m_nextCr = -1;
   qsizetype m_rowsBegin = 0;  // offset of the first data row
   int m_rowCount = 0;
+  bool m_allLines = true;     // false when there were more than INT_MAX
+  bool m_errorAnswer = false;  // "$ERR": its rows start with the first line
   QStringList m_fieldNames;
 
   // The row last located, so that Next moves on from it.
   int m_lineRow = -1;
   qsizetype m_lineBegin = 0;
   qsizetype m_lineEnd = 0;
-  // Pieces of the row at m_valuesRow, still escaped.
+  qsizetype m_lineNext = 0;  // where the line after it begins
+  // Pieces of the row at m_valuesRow, escaped until first read; a piece
+  // read with an escape in it then points into m_unescaped, which holds
+  // room for the whole line so that it never moves while the row stays.
+  struct Piece {
+    const char *data;
+    qsizetype size;
+    bool unescaped;
+  };
   int m_valuesRow = -1;
-  std::vector<QByteArrayView> m_values;
+  std::vector<Piece> m_values;
+  std::string m_unescaped;
 };

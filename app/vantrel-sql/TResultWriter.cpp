@@ -1,20 +1,35 @@
 #include "TResultWriter.h"
 
 #include "TWebService.h"
+#include "UByteScan.h"
+
+#include <algorithm>
 
 namespace {
 
-// Output is gathered into blocks of this size before it is written.
-constexpr size_t kBlockBytes = 1 << 20;
+// Output built here is gathered into blocks of this size before it is
+// written: small enough to stay in the cache and to cost few first touches.
+constexpr size_t kBlockBytes = size_t(64) << 10;
+// Lines passed through as the answer holds them go out in writes of about
+// this size, so that a reader at the other end of a pipe gets them early.
+constexpr qsizetype kRunBytes = qsizetype(1) << 20;
 
 // The error line that ws.php writes last when a result breaks off: "$ERR "
 // in the first field and nothing in the others.
 bool IsCutLine(TWebService &ws) {
   if (ws.RowIndex != ws.RecordCount() - 1) return false;
-  if (!ws.GetValueBytes(0).startsWith("$ERR ")) return false;
+  if (!ws.GetValueView(0).startsWith("$ERR ")) return false;
   for (int i = 1; i < ws.FieldCount(); ++i)
-    if (!ws.GetValueBytes(i).isEmpty()) return false;
+    if (!ws.GetValueView(i).isEmpty()) return false;
   return true;
+}
+
+// The line without its line break.
+QByteArrayView WithoutBreak(QByteArrayView text) {
+  qsizetype size = text.size();
+  if (size > 0 && text[size - 1] == '\n') --size;
+  if (size > 0 && text[size - 1] == '\r') --size;
+  return text.first(size);
 }
 
 // The header's names travel escaped like values; csv shows them plain.
@@ -38,10 +53,10 @@ TResultWriter::TResultWriter(std::FILE *out, TSqlOptions::Format format)
   m_pending.reserve(kBlockBytes + 4096);
 }
 
-void TResultWriter::AppendTsv(std::string &line, const QByteArray &value) {
+void TResultWriter::AppendTsv(std::string &line, QByteArrayView value) {
   // Most values hold neither a line feed nor a tab: one pass to find out,
   // one copy.
-  const char *const begin = value.constData();
+  const char *const begin = value.data();
   const char *const end = begin + value.size();
   const char *p = begin;
   while (p != end && *p != '\n' && *p != '\t') ++p;
@@ -56,11 +71,11 @@ void TResultWriter::AppendTsv(std::string &line, const QByteArray &value) {
   }
 }
 
-void TResultWriter::AppendCsv(std::string &line, const QByteArray &value) {
+void TResultWriter::AppendCsv(std::string &line, QByteArrayView value) {
   bool quote = false;
   for (const char c : value) quote = quote || c == ',' || c == '"' || c == '\n' || c == '\r';
   if (!quote) {
-    line.append(value.constData(), size_t(value.size()));
+    line.append(value.data(), size_t(value.size()));
     return;
   }
   line.push_back('"');
@@ -71,7 +86,7 @@ void TResultWriter::AppendCsv(std::string &line, const QByteArray &value) {
   line.push_back('"');
 }
 
-void TResultWriter::Append(const QByteArray &value) {
+void TResultWriter::Append(QByteArrayView value) {
   if (m_lineStarted) m_pending.push_back(m_format == TSqlOptions::Format::Csv ? ',' : '\t');
   m_lineStarted = true;
   if (m_format == TSqlOptions::Format::Csv)
@@ -85,12 +100,51 @@ void TResultWriter::EndLine() {
   m_lineStarted = false;
 }
 
-bool TResultWriter::Flush() {
+bool TResultWriter::WritePending() {
   if (!m_pending.empty() &&
       std::fwrite(m_pending.data(), 1, m_pending.size(), m_out) != m_pending.size())
     return false;
   m_pending.clear();
   return true;
+}
+
+bool TResultWriter::WriteRun() {
+  const size_t size = size_t(m_runEnd - m_runBegin);
+  if (size > 0 && std::fwrite(m_runBegin, 1, size, m_out) != size) return false;
+  m_runBegin = m_runEnd = nullptr;
+  return true;
+}
+
+bool TResultWriter::Pass(QByteArrayView bytes) {
+  if (!m_pending.empty() && !WritePending()) return false;
+  if (bytes.data() != m_runEnd || m_runEnd - m_runBegin >= kRunBytes) {
+    if (!WriteRun()) return false;
+    m_runBegin = bytes.data();
+  }
+  m_runEnd = bytes.data() + bytes.size();
+  return true;
+}
+
+// Every row is a line with a piece for every field, so its own tsv line
+// (see Write): the rows go out as the answer holds them, in large writes,
+// all but a cut line at the end.
+bool TResultWriter::PassRows(TWebService &ws, QString *cutError) {
+  QByteArrayView rows = ws.GetRemainingText();
+  ws.RowIndex = ws.RecordCount() - 1;
+  if (IsCutLine(ws)) {
+    rows.truncate(ws.GetRowText().data() - rows.data());
+    *cutError = QString::fromLocal8Bit(ws.GetValueView(0).sliced(5));
+  } else {
+    ws.RowIndex = ws.RecordCount();
+  }
+  for (qsizetype at = 0; at < rows.size(); at += kRunBytes)
+    if (!Pass(rows.sliced(at, std::min(kRunBytes, rows.size() - at)))) return false;
+  // The last line of the answer may end without its line feed.
+  if (!rows.isEmpty() && rows.back() != '\n') {
+    if (!WriteRun()) return false;
+    m_pending.push_back('\n');
+  }
+  return WritePending() && WriteRun() && std::fflush(m_out) == 0;
 }
 
 bool TResultWriter::Write(TWebService &ws, QString *cutError) {
@@ -102,14 +156,38 @@ bool TResultWriter::Write(TWebService &ws, QString *cutError) {
     Append(m_format == TSqlOptions::Format::Csv ? Unescaped(bytes) : bytes);
   }
   EndLine();
+  const bool tsv = m_format == TSqlOptions::Format::Tsv;
+  if (tsv && !ws.Eof() && ws.RowIndex >= 0 && ws.RowsHaveTabs(fields - 1))
+    return PassRows(ws, cutError);
   for (; !ws.Eof(); ws.Next()) {
     if (IsCutLine(ws)) {
-      *cutError = QString::fromLocal8Bit(ws.GetValueBytes(0).mid(5));
+      *cutError = QString::fromLocal8Bit(ws.GetValueView(0).sliced(5));
       break;
     }
-    for (int i = 0; i < fields; ++i) Append(ws.GetValueBytes(i));
+    if (tsv) {
+      // A line with a piece for every field is its own tsv: its pieces hold
+      // no tab and no line break, so escaping what GetValue unescaped gives
+      // the very same bytes back. Ended by a line feed, as most are, it goes
+      // out straight from the answer. Short and long lines take the long
+      // way.
+      const QByteArrayView text = ws.GetRowText();
+      const QByteArrayView line = WithoutBreak(text);
+      if (UByteScan::Count(line.data(), line.size(), '\t') == fields - 1) {
+        if (line.size() + 1 == text.size() && text.back() == '\n') {
+          if (!Pass(text)) return false;
+          continue;
+        }
+        if (!WriteRun()) return false;
+        m_pending.append(line.data(), size_t(line.size()));
+        m_pending.push_back('\n');
+        if (m_pending.size() >= kBlockBytes && !WritePending()) return false;
+        continue;
+      }
+    }
+    if (!WriteRun()) return false;
+    for (int i = 0; i < fields; ++i) Append(ws.GetValueView(i));
     EndLine();
-    if (m_pending.size() >= kBlockBytes && !Flush()) return false;
+    if (m_pending.size() >= kBlockBytes && !WritePending()) return false;
   }
-  return Flush() && std::fflush(m_out) == 0;
+  return WritePending() && WriteRun() && std::fflush(m_out) == 0;
 }

@@ -3,6 +3,7 @@
 #include "TSqlOptions.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdio>
@@ -23,16 +24,24 @@ class TResultWriter {
   bool Write(TWebService &ws, QString *cutError);
 
   // One value as it goes into a line of each format.
-  static void AppendTsv(std::string &line, const QByteArray &value);
-  static void AppendCsv(std::string &line, const QByteArray &value);
+  static void AppendTsv(std::string &line, QByteArrayView value);
+  static void AppendCsv(std::string &line, QByteArrayView value);
 
  private:
-  void Append(const QByteArray &value);
+  void Append(QByteArrayView value);
   void EndLine();
-  bool Flush();
+  // Each returns false when the output cannot be written.
+  bool WritePending();
+  bool WriteRun();
+  bool Pass(QByteArrayView bytes);
+  bool PassRows(TWebService &ws, QString *cutError);
 
   std::FILE *m_out;
   TSqlOptions::Format m_format;
-  std::string m_pending;  // keeps its capacity when emptied
+  std::string m_pending;  // built here; keeps its capacity when emptied
+  // Bytes of the answer that go out as they are, not yet written; never
+  // both this and m_pending at once, so that the order holds.
+  const char *m_runBegin = nullptr;
+  const char *m_runEnd = nullptr;
   bool m_lineStarted = false;
 };

@@ -135,6 +135,19 @@ class TestCliVantrelSql : public QObject {
                       ",,\r\n"
                       "4,\xC3\xA9t\xC3\xA9,C:\\dir\\\r\n");
     QTest::newRow("tsv, header only") << QByteArray("a\tb\n") << "tsv" << QByteArray("a\tb\n");
+    // Rows that are whole lines go out as the answer holds them; the others
+    // value by value: the output must not tell the two apart.
+    QTest::newRow("tsv, whole rows, no final line feed") << QByteArray("a\tb\n1\tx\\ny\n3\t\\t")
+        << "tsv" << QByteArray("a\tb\n1\tx\\ny\n3\t\\t\n");
+    QTest::newRow("tsv, CR LF line ends") << QByteArray("a\tb\r\n1\t2\r\n3\r\n") << "tsv"
+        << QByteArray("a\tb\n1\t2\n3\t\n");
+    QTest::newRow("tsv, NUL ends the answer") << QByteArray("a\tb\n1\t2\n3\t4") + '\0' + "\n5\t6\n"
+        << "tsv" << QByteArray("a\tb\n1\t2\n3\t4\n");
+    QTest::newRow("tsv, header ending with a tab") << QByteArray("a\tb\t\n1\t2\n3\t\n") << "tsv"
+        << QByteArray("a\tb\n1\t2\n3\t\n");
+    QTest::newRow("tsv, a row with a piece too many") << QByteArray("a\tb\n1\t2\t3\n4\t5\n") << "tsv"
+        << QByteArray("a\tb\n1\t2\n4\t5\n");
+    QTest::newRow("tsv, an empty row") << QByteArray("a\n1\n\n2\n") << "tsv" << QByteArray("a\n1\n\n2\n");
     QTest::newRow("csv, names escaped in the header") << QByteArray("a\\tb\tc,d\n") << "csv"
         << QByteArray("a\tb,\"c,d\"\r\n");
     QTest::newRow("tsv, empty answer") << QByteArray() << "tsv" << QByteArray();
@@ -163,6 +176,10 @@ class TestCliVantrelSql : public QObject {
     // ws.php's last line when the result broke off after rows were sent.
     QTest::newRow("cut answer") << RecordingServer::Ok("a\tb\n1\t2\n$ERR Lost connection\n")
         << QByteArray("a\tb\n1\t2\n") << QByteArray("Lost connection\n");
+    QTest::newRow("cut answer, one field") << RecordingServer::Ok("a\n1\n2\n$ERR Lost connection")
+        << QByteArray("a\n1\n2\n") << QByteArray("Lost connection\n");
+    QTest::newRow("cut line with every tab") << RecordingServer::Ok("a\tb\tc\n1\t2\t3\n$ERR Lost\t\t\n")
+        << QByteArray("a\tb\tc\n1\t2\t3\n") << QByteArray("Lost\n");
   }
 
   void failures() {

@@ -231,6 +231,113 @@ class TestWebServiceResultSet : public QObject {
     QCOMPARE(a.ws.ErrorText, QString());
   }
 
+  // The raw accessors: each row's line with its own line break, the rest of
+  // the answer from the cursor on, and whether every row is a line of
+  // exactly that many tabs ended by LF. The last row is also reached by a
+  // jump, which finds it from the end of the answer.
+  void rowTexts_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::addColumn<int>("tabs");  // of every row, or -1 if they differ
+    QTest::newRow("LF") << QByteArray("a\tb\n1\t2\n3\t4\n") << QList<QByteArray>{"1\t2\n", "3\t4\n"} << 1;
+    QTest::newRow("no final LF") << QByteArray("a\tb\n1\t2\n3\t4") << QList<QByteArray>{"1\t2\n", "3\t4"} << 1;
+    QTest::newRow("CR LF") << QByteArray("a\tb\r\n1\t2\r\n3\t4\r\n") << QList<QByteArray>{"1\t2\r\n", "3\t4\r\n"}
+        << -1;
+    QTest::newRow("CR") << QByteArray("a\r1\r\r2\r") << QList<QByteArray>{"1\r", "\r", "2\r"} << -1;
+    QTest::newRow("CR CR LF") << QByteArray("A\r\r\n1") << QList<QByteArray>{"\r\n", "1"} << -1;
+    QTest::newRow("LF CR") << QByteArray("A\n1\n\r") << QList<QByteArray>{"1\n", "\r"} << -1;
+    QTest::newRow("empty last row") << QByteArray("a\n1\n\n") << QList<QByteArray>{"1\n", "\n"} << 0;
+    QTest::newRow("trailing tab counts") << QByteArray("a\tb\tc\nx\ty\t\n") << QList<QByteArray>{"x\ty\t\n"} << 2;
+    QTest::newRow("rows differ") << QByteArray("a\tb\n1\t2\n3\n") << QList<QByteArray>{"1\t2\n", "3\n"} << -1;
+    QTest::newRow("NUL ends the last row") << QByteArray("a\tb\n1\t2\n3\t4") + '\0' + QByteArray("\n5\n")
+        << QList<QByteArray>{"1\t2\n", "3\t4"} << 1;
+    QTest::newRow("one row") << QByteArray("a\n7\n") << QList<QByteArray>{"7\n"} << 0;
+    QTest::newRow("header only") << QByteArray("a\tb\n") << QList<QByteArray>{} << 1;
+  }
+
+  void rowTexts() {
+    QFETCH(QByteArray, answer);
+    QFETCH(QList<QByteArray>, lines);
+    QFETCH(int, tabs);
+
+    Answered a(answer);
+    QCOMPARE(a.ws.RecordCount(), lines.size());
+    QCOMPARE(a.ws.GetRemainingText().toByteArray(), lines.join());
+    for (int t = 0; t < 4; ++t) QCOMPARE(a.ws.RowsHaveTabs(t), t == tabs || lines.isEmpty());
+    QList<QByteArray> walked;
+    for (; !a.ws.Eof(); a.ws.Next()) {
+      QCOMPARE(a.ws.GetRemainingText().toByteArray(), lines.mid(a.ws.RowIndex).join());
+      walked << a.ws.GetRowText().toByteArray();
+    }
+    QCOMPARE(walked, lines);
+    QVERIFY(a.ws.GetRowText().isEmpty());
+    QVERIFY(a.ws.GetRemainingText().isEmpty());
+    if (lines.isEmpty()) return;
+
+    // A jump to the last row, as the first move and after the first row,
+    // reads what the walk read; the first row is found again after it.
+    a.ws.RowIndex = 0;
+    const Rows values = Walk(a.ws);
+    const int last = int(lines.size()) - 1;
+    for (const bool fromFirst : {false, true}) {
+      Answered b(answer);
+      if (fromFirst) b.ws.GetRowText();
+      b.ws.RowIndex = last;
+      QCOMPARE(b.ws.GetRowText().toByteArray(), lines.last());
+      QCOMPARE(b.ws.GetRemainingText().toByteArray(), lines.last());
+      QStringList lastValues;
+      for (int i = 0; i < b.ws.FieldCount(); ++i) lastValues << b.ws.GetValue(i);
+      QCOMPARE(lastValues, values.last());
+      b.ws.RowIndex = 0;
+      QCOMPARE(b.ws.GetRowText().toByteArray(), lines.first());
+    }
+  }
+
+  void rowTextsOfErrorAnswer() {
+    Answered a("$ERR gone\nsecond\n");
+    QCOMPARE(a.ws.GetRowText().toByteArray(), QByteArray("$ERR gone\n"));
+    QCOMPARE(a.ws.GetRemainingText().toByteArray(), QByteArray("$ERR gone\nsecond\n"));
+    for (int t = 0; t < 3; ++t) QVERIFY(!a.ws.RowsHaveTabs(t));
+  }
+
+  // Views into a row stay valid, and right, while the cursor stays: every
+  // value of the row is read first and compared after, escaped ones too.
+  void valueViews_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<Rows>("rows");
+    QTest::newRow("plain") << QByteArray("a\tb\n1\t2\n") << Rows{{"1", "2"}};
+    QTest::newRow("every value escaped") << QByteArray("a\tb\tc\nx\\ny\tp\\tq\t\\\\n\nr\\n\t\t\\t\n")
+        << Rows{{"x\ny", "p\tq", "\\\n"}, {"r\n", "", "\t"}};
+    QTest::newRow("short row") << QByteArray("a\tb\tc\nx\\t\n") << Rows{{"x\t", "", ""}};
+    const QByteArray longA(40, 'a'), longB(70, 'b'), longC(150, 'c');
+    QTest::newRow("long escaped values") << "a\tb\tc\n" + longA + "\\n\t" + longB + "\\t\t\\n" + longC + "\n"
+        << Rows{{longA + "\n", longB + "\t", "\n" + longC}};
+    QTest::newRow("backslash kept") << QByteArray("a\tb\nC:\\dir\\\ta\\rb\n") << Rows{{"C:\\dir\\", "a\\rb"}};
+  }
+
+  void valueViews() {
+    QFETCH(QByteArray, answer);
+    QFETCH(Rows, rows);
+
+    Answered a(answer);
+    Rows read;
+    for (; !a.ws.Eof(); a.ws.Next()) {
+      QList<QByteArrayView> views;
+      for (int i = 0; i < a.ws.FieldCount(); ++i) views << a.ws.GetValueView(i);
+      // Read again: the same bytes, at the same place.
+      for (int i = 0; i < a.ws.FieldCount(); ++i) QVERIFY(a.ws.GetValueView(i).data() == views[i].data());
+      QStringList values;
+      for (const QByteArrayView &view : views) values << QString::fromUtf8(view);
+      read << values;
+      QCOMPARE(a.ws.GetValueBytes(0), views.value(0).toByteArray());
+    }
+    QCOMPARE(read, rows);
+    QVERIFY(a.ws.GetValueView(0).isEmpty());
+    QCOMPARE(a.ws.ErrorText, QString());
+    QVERIFY(a.ws.GetValueView(a.ws.FieldCount()).isEmpty());
+    QCOMPARE(a.ws.ErrorText, QString("GetValue Field Error"));
+  }
+
   // A large answer walks to its last row with the right values.
   void manyRows() {
     constexpr int kRows = 200000;

@@ -1,0 +1,261 @@
+#include "TAnswerBuffer.h"
+
+#include "UByteScan.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <utility>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// The first room given to an answer whose size is not announced.
+constexpr size_t kFirstRoom = size_t(64) << 10;
+
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+// Huge pages are 2 MiB on the usual Linux systems; elsewhere the advice is
+// merely not followed.
+constexpr size_t kHugePage = size_t(2) << 20;
+
+size_t RoundUp(size_t bytes, size_t unit) { return (bytes + unit - 1) / unit * unit; }
+
+// A mapping of at least that many bytes that starts on a huge-page
+// boundary, so that all of it can be backed by huge pages. Sets *length to
+// its length.
+char *MapAligned(size_t bytes, size_t *length) {
+  const size_t wanted = RoundUp(bytes, kHugePage);
+  if (wanted < bytes) throw std::bad_alloc();
+  void *raw = ::mmap(nullptr, wanted + kHugePage, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+  const uintptr_t aligned = RoundUp(start, kHugePage);
+  if (aligned > start) ::munmap(raw, aligned - start);
+  const uintptr_t tail = aligned + wanted;
+  if (start + wanted + kHugePage > tail)
+    ::munmap(reinterpret_cast<void *>(tail), start + wanted + kHugePage - tail);
+  ::madvise(reinterpret_cast<void *>(aligned), wanted, MADV_HUGEPAGE);
+  *length = wanted;
+  return reinterpret_cast<char *>(aligned);
+}
+
+void Unmap(char *data, size_t length) { ::munmap(data, length); }
+#else
+void Unmap(char *, size_t) {}
+#endif
+
+}  // namespace
+
+TAnswerBuffer::~TAnswerBuffer() { Clear(); }
+
+TAnswerBuffer::TAnswerBuffer(TAnswerBuffer &&other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr)),
+      m_size(std::exchange(other.m_size, 0)),
+      m_capacity(std::exchange(other.m_capacity, 0)),
+      m_mapped(std::exchange(other.m_mapped, 0)),
+      m_notes(std::exchange(other.m_notes, Notes())) {}
+
+TAnswerBuffer &TAnswerBuffer::operator=(TAnswerBuffer &&other) noexcept {
+  if (this != &other) {
+    Clear();
+    m_data = std::exchange(other.m_data, nullptr);
+    m_size = std::exchange(other.m_size, 0);
+    m_capacity = std::exchange(other.m_capacity, 0);
+    m_mapped = std::exchange(other.m_mapped, 0);
+    m_notes = std::exchange(other.m_notes, Notes());
+  }
+  return *this;
+}
+
+void TAnswerBuffer::Clear() noexcept {
+  if (m_mapped)
+    Unmap(m_data, m_mapped);
+  else
+    std::free(m_data);
+  m_data = nullptr;
+  m_size = 0;
+  m_capacity = 0;
+  m_mapped = 0;
+  m_notes = Notes();
+}
+
+void TAnswerBuffer::Reserve(qsizetype bytes) {
+  if (bytes <= 0 || size_t(bytes) <= m_capacity) return;
+  char *data = nullptr;
+  size_t capacity = size_t(bytes);
+  size_t mapped = 0;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (capacity >= kHugePage) {
+    data = MapAligned(capacity, &mapped);
+    capacity = mapped;
+  }
+#endif
+  if (!data) {
+    data = static_cast<char *>(std::malloc(capacity));
+    if (!data) throw std::bad_alloc();
+  }
+  if (m_size) std::memcpy(data, m_data, m_size);
+  const size_t size = m_size;
+  const Notes notes = m_notes;
+  Clear();
+  m_data = data;
+  m_size = size;
+  m_capacity = capacity;
+  m_mapped = mapped;
+  m_notes = notes;
+}
+
+void TAnswerBuffer::Append(const char *bytes, qsizetype count) {
+  if (count <= 0) return;
+  if (size_t(count) > m_capacity - m_size) {
+    constexpr size_t kMost = size_t(std::numeric_limits<qsizetype>::max());
+    const size_t needed = m_size + size_t(count);
+    if (needed < m_size || needed > kMost) throw std::bad_alloc();
+    // Doubling keeps the copies of an answer of unknown size to about its
+    // own size in all.
+    const size_t doubled = m_capacity <= kMost / 2 ? 2 * m_capacity : kMost;
+    Reserve(qsizetype(std::max({needed, doubled, kFirstRoom})));
+  }
+  std::memcpy(m_data + m_size, bytes, size_t(count));
+  Note(m_data + m_size, size_t(count), m_size);
+  m_size += size_t(count);
+}
+
+void TAnswerBuffer::Note(const char *bytes, size_t count, size_t offset) {
+  if (m_notes.nul >= 0) return;  // nothing after the NUL is text
+  const void *nul = std::memchr(bytes, '\0', count);
+  if (nul) {
+    count = size_t(static_cast<const char *>(nul) - bytes);
+    m_notes.nul = qsizetype(offset + count);
+  }
+  if (count == 0) return;
+  const char *const end = bytes + count;
+  const char *cr = static_cast<const char *>(std::memchr(bytes, '\r', count));
+  if (cr && m_notes.firstCr < 0) m_notes.firstCr = qsizetype(offset) + (cr - bytes);
+  if (m_notes.firstCr < 0) {
+    NoteLines(bytes, end);
+    return;
+  }
+  qsizetype breaks = UByteScan::Count(bytes, qsizetype(count), '\n');
+  if (m_notes.endsWithCr && bytes[0] == '\n') --breaks;
+  // Every CR ends a line, and takes the LF right after it along.
+  for (; cr; cr = static_cast<const char *>(std::memchr(cr + 1, '\r', size_t(end - cr - 1)))) {
+    ++breaks;
+    if (cr + 1 < end && cr[1] == '\n') --breaks;
+  }
+  m_notes.breaks += breaks;
+  m_notes.endsWithCr = end[-1] == '\r';
+}
+
+// Lines ended by LF alone, with the tabs of each.
+void TAnswerBuffer::NoteLines(const char *bytes, const char *end) {
+  // Kept in locals while the bytes are read, stored once at the end.
+  qsizetype breaks = m_notes.breaks;
+  qsizetype fewest = m_notes.fewestTabs;
+  qsizetype most = m_notes.mostTabs;
+  qsizetype tabs = m_notes.openTabs;
+  const char *lastLf = nullptr;
+  const auto endLine = [&](const char *lf) {
+    if (breaks > 0) {
+      fewest = fewest < 0 ? tabs : std::min(fewest, tabs);
+      most = std::max(most, tabs);
+    }
+    ++breaks;
+    tabs = 0;
+    lastLf = lf;
+  };
+  const char *p = bytes;
+#if defined(__SSE2__) && defined(__x86_64__)
+  // Thirty-two bytes at a time: most hold no LF, and only add their tabs
+  // to a tally; those with an LF split their tabs at each.
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i zero = _mm_setzero_si128();
+  const auto sum = [zero](__m128i tally) {
+    const __m128i sums = _mm_sad_epu8(tally, zero);
+    return qsizetype(_mm_cvtsi128_si64(sums)) +
+           qsizetype(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+  };
+  const auto bitCount = [](unsigned x) {
+    x = x - ((x >> 1) & 0x55555555u);
+    x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0Fu;
+    return qsizetype((x * 0x01010101u) >> 24);
+  };
+  // Each byte of the tally counts the tabs of its column, up to 255.
+  __m128i tally = zero;
+  int blocks = 0;
+  for (; end - p >= 32; p += 32) {
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16));
+    const __m128i firstTabs = _mm_cmpeq_epi8(first, tab);
+    const __m128i secondTabs = _mm_cmpeq_epi8(second, tab);
+    unsigned lfs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(first, lf))) |
+                   unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(second, lf))) << 16;
+    if (lfs == 0) {
+      tally = _mm_sub_epi8(_mm_sub_epi8(tally, firstTabs), secondTabs);
+      if ((blocks += 2) >= 254) {
+        tabs += sum(tally);
+        tally = zero;
+        blocks = 0;
+      }
+      continue;
+    }
+    tabs += sum(tally);
+    tally = zero;
+    blocks = 0;
+    unsigned tabBits = unsigned(_mm_movemask_epi8(firstTabs)) |
+                       unsigned(_mm_movemask_epi8(secondTabs)) << 16;
+    do {
+      const int at = __builtin_ctz(lfs);
+      const unsigned before = (1u << at) - 1;
+      tabs += bitCount(tabBits & before);
+      tabBits &= ~before << 1;
+      endLine(p + at);
+      lfs &= lfs - 1;
+    } while (lfs);
+    tabs += bitCount(tabBits);
+  }
+  tabs += sum(tally);
+  for (; p < end; ++p) {
+    if (*p == '\t')
+      ++tabs;
+    else if (*p == '\n')
+      endLine(p);
+  }
+#else
+  for (;;) {
+    const char *const at = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+    const char *const stop = at ? at : end;
+    tabs += UByteScan::Count(p, stop - p, '\t');
+    if (!at) break;
+    endLine(at);
+    p = at + 1;
+  }
+#endif
+  m_notes.breaks = breaks;
+  m_notes.fewestTabs = fewest;
+  m_notes.mostTabs = most;
+  m_notes.openTabs = tabs;
+  m_notes.openBytes = lastLf ? lastLf + 1 < end : m_notes.openBytes || end > bytes;
+}
+
+bool TAnswerBuffer::LaterLinesHoldTabs(qsizetype tabs) const {
+  const Notes &n = m_notes;
+  if (n.firstCr >= 0) return false;
+  // A last line without its LF is a line too, unless it has no byte.
+  const bool open = n.breaks > 0 && n.openBytes;
+  if (n.fewestTabs >= 0 && (n.fewestTabs != tabs || n.mostTabs != tabs)) return false;
+  return !open || n.openTabs == tabs;
+}
