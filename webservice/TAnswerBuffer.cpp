@@ -60,38 +60,38 @@ void Unmap(char *, size_t) {}
 TAnswerBuffer::~TAnswerBuffer() { Clear(); }
 
 TAnswerBuffer::TAnswerBuffer(TAnswerBuffer &&other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)),
-      m_size(std::exchange(other.m_size, 0)),
-      m_capacity(std::exchange(other.m_capacity, 0)),
-      m_mapped(std::exchange(other.m_mapped, 0)),
-      m_notes(std::exchange(other.m_notes, Notes())) {}
+    : FData(std::exchange(other.FData, nullptr)),
+      FSize(std::exchange(other.FSize, 0)),
+      FCapacity(std::exchange(other.FCapacity, 0)),
+      FMapped(std::exchange(other.FMapped, 0)),
+      FNotes(std::exchange(other.FNotes, Notes())) {}
 
 TAnswerBuffer &TAnswerBuffer::operator=(TAnswerBuffer &&other) noexcept {
   if (this != &other) {
     Clear();
-    m_data = std::exchange(other.m_data, nullptr);
-    m_size = std::exchange(other.m_size, 0);
-    m_capacity = std::exchange(other.m_capacity, 0);
-    m_mapped = std::exchange(other.m_mapped, 0);
-    m_notes = std::exchange(other.m_notes, Notes());
+    FData = std::exchange(other.FData, nullptr);
+    FSize = std::exchange(other.FSize, 0);
+    FCapacity = std::exchange(other.FCapacity, 0);
+    FMapped = std::exchange(other.FMapped, 0);
+    FNotes = std::exchange(other.FNotes, Notes());
   }
   return *this;
 }
 
 void TAnswerBuffer::Clear() noexcept {
-  if (m_mapped)
-    Unmap(m_data, m_mapped);
+  if (FMapped)
+    Unmap(FData, FMapped);
   else
-    std::free(m_data);
-  m_data = nullptr;
-  m_size = 0;
-  m_capacity = 0;
-  m_mapped = 0;
-  m_notes = Notes();
+    std::free(FData);
+  FData = nullptr;
+  FSize = 0;
+  FCapacity = 0;
+  FMapped = 0;
+  FNotes = Notes();
 }
 
 void TAnswerBuffer::Reserve(qsizetype bytes) {
-  if (bytes <= 0 || size_t(bytes) <= m_capacity) return;
+  if (bytes <= 0 || size_t(bytes) <= FCapacity) return;
   char *data = nullptr;
   size_t capacity = size_t(bytes);
   size_t mapped = 0;
@@ -105,66 +105,66 @@ void TAnswerBuffer::Reserve(qsizetype bytes) {
     data = static_cast<char *>(std::malloc(capacity));
     if (!data) throw std::bad_alloc();
   }
-  if (m_size) std::memcpy(data, m_data, m_size);
-  const size_t size = m_size;
-  const Notes notes = m_notes;
+  if (FSize) std::memcpy(data, FData, FSize);
+  const size_t size = FSize;
+  const Notes notes = FNotes;
   Clear();
-  m_data = data;
-  m_size = size;
-  m_capacity = capacity;
-  m_mapped = mapped;
-  m_notes = notes;
+  FData = data;
+  FSize = size;
+  FCapacity = capacity;
+  FMapped = mapped;
+  FNotes = notes;
 }
 
 void TAnswerBuffer::Append(const char *bytes, qsizetype count) {
   if (count <= 0) return;
-  if (size_t(count) > m_capacity - m_size) {
+  if (size_t(count) > FCapacity - FSize) {
     constexpr size_t kMost = size_t(std::numeric_limits<qsizetype>::max());
-    const size_t needed = m_size + size_t(count);
-    if (needed < m_size || needed > kMost) throw std::bad_alloc();
+    const size_t needed = FSize + size_t(count);
+    if (needed < FSize || needed > kMost) throw std::bad_alloc();
     // Doubling keeps the copies of an answer of unknown size to about its
     // own size in all.
-    const size_t doubled = m_capacity <= kMost / 2 ? 2 * m_capacity : kMost;
+    const size_t doubled = FCapacity <= kMost / 2 ? 2 * FCapacity : kMost;
     Reserve(qsizetype(std::max({needed, doubled, kFirstRoom})));
   }
-  std::memcpy(m_data + m_size, bytes, size_t(count));
-  Note(m_data + m_size, size_t(count), m_size);
-  m_size += size_t(count);
+  std::memcpy(FData + FSize, bytes, size_t(count));
+  Note(FData + FSize, size_t(count), FSize);
+  FSize += size_t(count);
 }
 
 void TAnswerBuffer::Note(const char *bytes, size_t count, size_t offset) {
-  if (m_notes.nul >= 0) return;  // nothing after the NUL is text
+  if (FNotes.nul >= 0) return;  // nothing after the NUL is text
   const void *nul = std::memchr(bytes, '\0', count);
   if (nul) {
     count = size_t(static_cast<const char *>(nul) - bytes);
-    m_notes.nul = qsizetype(offset + count);
+    FNotes.nul = qsizetype(offset + count);
   }
   if (count == 0) return;
   const char *const end = bytes + count;
   const char *cr = static_cast<const char *>(std::memchr(bytes, '\r', count));
-  if (cr && m_notes.firstCr < 0) m_notes.firstCr = qsizetype(offset) + (cr - bytes);
-  if (m_notes.firstCr < 0) {
+  if (cr && FNotes.firstCr < 0) FNotes.firstCr = qsizetype(offset) + (cr - bytes);
+  if (FNotes.firstCr < 0) {
     NoteLines(bytes, end);
     return;
   }
   qsizetype breaks = UByteScan::Count(bytes, qsizetype(count), '\n');
-  if (m_notes.endsWithCr && bytes[0] == '\n') --breaks;
+  if (FNotes.endsWithCr && bytes[0] == '\n') --breaks;
   // Every CR ends a line, and takes the LF right after it along.
   for (; cr; cr = static_cast<const char *>(std::memchr(cr + 1, '\r', size_t(end - cr - 1)))) {
     ++breaks;
     if (cr + 1 < end && cr[1] == '\n') --breaks;
   }
-  m_notes.breaks += breaks;
-  m_notes.endsWithCr = end[-1] == '\r';
+  FNotes.breaks += breaks;
+  FNotes.endsWithCr = end[-1] == '\r';
 }
 
 // Lines ended by LF alone, with the tabs of each.
 void TAnswerBuffer::NoteLines(const char *bytes, const char *end) {
   // Kept in locals while the bytes are read, stored once at the end.
-  qsizetype breaks = m_notes.breaks;
-  qsizetype fewest = m_notes.fewestTabs;
-  qsizetype most = m_notes.mostTabs;
-  qsizetype tabs = m_notes.openTabs;
+  qsizetype breaks = FNotes.breaks;
+  qsizetype fewest = FNotes.fewestTabs;
+  qsizetype most = FNotes.mostTabs;
+  qsizetype tabs = FNotes.openTabs;
   const char *lastLf = nullptr;
   const auto endLine = [&](const char *lf) {
     if (breaks > 0) {
@@ -244,15 +244,15 @@ void TAnswerBuffer::NoteLines(const char *bytes, const char *end) {
     p = at + 1;
   }
 #endif
-  m_notes.breaks = breaks;
-  m_notes.fewestTabs = fewest;
-  m_notes.mostTabs = most;
-  m_notes.openTabs = tabs;
-  m_notes.openBytes = lastLf ? lastLf + 1 < end : m_notes.openBytes || end > bytes;
+  FNotes.breaks = breaks;
+  FNotes.fewestTabs = fewest;
+  FNotes.mostTabs = most;
+  FNotes.openTabs = tabs;
+  FNotes.openBytes = lastLf ? lastLf + 1 < end : FNotes.openBytes || end > bytes;
 }
 
 bool TAnswerBuffer::LaterLinesHoldTabs(qsizetype tabs) const {
-  const Notes &n = m_notes;
+  const Notes &n = FNotes;
   if (n.firstCr >= 0) return false;
   // A last line without its LF is a line too, unless it has no byte.
   const bool open = n.breaks > 0 && n.openBytes;

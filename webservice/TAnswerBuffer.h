@@ -23,9 +23,9 @@ class TAnswerBuffer {
   TAnswerBuffer(const TAnswerBuffer &) = delete;
   TAnswerBuffer &operator=(const TAnswerBuffer &) = delete;
 
-  const char *Data() const { return m_data; }
-  qsizetype Size() const { return qsizetype(m_size); }
-  qsizetype Capacity() const { return qsizetype(m_capacity); }
+  const char *Data() const { return FData; }
+  qsizetype Size() const { return qsizetype(FSize); }
+  qsizetype Capacity() const { return qsizetype(FCapacity); }
 
   // Makes room for that many bytes in all, without growing further. Throws
   // std::bad_alloc.
@@ -37,11 +37,11 @@ class TAnswerBuffer {
   void Clear() noexcept;
 
   // The text ends at the first NUL byte, or with the bytes.
-  qsizetype TextEnd() const { return m_notes.nul >= 0 ? m_notes.nul : Size(); }
+  qsizetype TextEnd() const { return FNotes.nul >= 0 ? FNotes.nul : Size(); }
   // The first CR of the text, or TextEnd().
-  qsizetype FirstCr() const { return m_notes.firstCr >= 0 ? m_notes.firstCr : TextEnd(); }
+  qsizetype FirstCr() const { return FNotes.firstCr >= 0 ? FNotes.firstCr : TextEnd(); }
   // The line breaks of the text: CR LF, LF and CR, CR LF counting once.
-  qsizetype LineBreaks() const { return m_notes.breaks; }
+  qsizetype LineBreaks() const { return FNotes.breaks; }
   // Whether the text holds no CR and every line after the first holds
   // exactly that many tabs (true when there is no such line).
   bool LaterLinesHoldTabs(qsizetype tabs) const;
@@ -64,9 +64,9 @@ class TAnswerBuffer {
     bool openBytes = false;
   };
 
-  char *m_data = nullptr;
-  size_t m_size = 0;
-  size_t m_capacity = 0;
-  size_t m_mapped = 0;  // length of the mapping holding m_data, 0 if malloc'ed
-  Notes m_notes;
+  char *FData = nullptr;
+  size_t FSize = 0;
+  size_t FCapacity = 0;
+  size_t FMapped = 0;  // length of the mapping holding FData, 0 if malloc'ed
+  Notes FNotes;
 };

@@ -293,16 +293,16 @@ QString THttpClient::State::FailureText(CURLcode code) const {
   return QString::fromLocal8Bit(text);
 }
 
-THttpClient::THttpClient() : d(std::make_unique<State>()) {}
+THttpClient::THttpClient() : FState(std::make_unique<State>()) {}
 
 THttpClient::~THttpClient() = default;
 
 void THttpClient::SetTimeouts(int connectMs, int idleMs) {
-  d->connectMs = std::max(1, connectMs);
-  d->idleMs = std::max(1, idleMs);
+  FState->connectMs = std::max(1, connectMs);
+  FState->idleMs = std::max(1, idleMs);
 }
 
-void THttpClient::SetMaxAnswerBytes(qint64 bytes) { d->maxAnswer = std::max<qint64>(0, bytes); }
+void THttpClient::SetMaxAnswerBytes(qint64 bytes) { FState->maxAnswer = std::max<qint64>(0, bytes); }
 
 QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to) {
   const QByteArray scheme = SchemeOf(to);
@@ -330,7 +330,7 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
                      .arg(Text(url));
       return false;
     }
-    if (!d->multi || !d->easy) {
+    if (!FState->multi || !FState->easy) {
       *failure = QStringLiteral("The HTTP client could not be started - URL:%1").arg(Text(url));
       return false;
     }
@@ -338,14 +338,14 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
     bool post = true;
     for (int hop = 0;; ++hop) {
       TAnswerBuffer body;
-      const State::Outcome outcome = d->Perform(current, post ? &form : nullptr, &body);
-      const long status = d->status;
+      const State::Outcome outcome = FState->Perform(current, post ? &form : nullptr, &body);
+      const long status = FState->status;
       const bool redirect = IsRedirect(status);
       // A failure status is known before the body; it is what the user needs
       // to read even when the body then broke off.
       if (status >= 300 && !(redirect && outcome.ok)) {
         *failure = QStringLiteral("%1 (%2) - '%3'")
-                       .arg(Text(d->reason), QString::number(status), Text(current));
+                       .arg(Text(FState->reason), QString::number(status), Text(current));
         return false;
       }
       if (!outcome.ok) {
@@ -357,10 +357,10 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
         return true;
       }
       char *location = nullptr;
-      curl_easy_getinfo(d->easy, CURLINFO_REDIRECT_URL, &location);
+      curl_easy_getinfo(FState->easy, CURLINFO_REDIRECT_URL, &location);
       if (!location || !*location) {
         *failure = QStringLiteral("%1 (%2) - '%3'")
-                       .arg(Text(d->reason), QString::number(status), Text(current));
+                       .arg(Text(FState->reason), QString::number(status), Text(current));
         return false;
       }
       const QByteArray target(location);

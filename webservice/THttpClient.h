@@ -41,5 +41,5 @@ class THttpClient {
 
  private:
   struct State;
-  std::unique_ptr<State> d;
+  std::unique_ptr<State> FState;
 };

@@ -81,7 +81,7 @@ void SplitPieces(const char *data, qsizetype begin, qsizetype end, std::vector<P
 
 }  // namespace
 
-TWebService::TWebService(QObject *owner) : QObject(owner), m_http(std::make_unique<THttpClient>()) {}
+TWebService::TWebService(QObject *owner) : QObject(owner), FHttp(std::make_unique<THttpClient>()) {}
 
 TWebService::~TWebService() = default;
 
@@ -97,18 +97,18 @@ QByteArray TWebService::UrlStamp(const QDateTime &localTime, const QLocale &loca
   return EscapeStamp(text);
 }
 
-void TWebService::SetClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+void TWebService::SetClock(std::function<QDateTime()> clock) { FClock = std::move(clock); }
 
-void TWebService::SetTimeouts(int connectMs, int idleMs) { m_http->SetTimeouts(connectMs, idleMs); }
+void TWebService::SetTimeouts(int connectMs, int idleMs) { FHttp->SetTimeouts(connectMs, idleMs); }
 
-void TWebService::SetMaxAnswerBytes(qint64 bytes) { m_http->SetMaxAnswerBytes(bytes); }
+void TWebService::SetMaxAnswerBytes(qint64 bytes) { FHttp->SetMaxAnswerBytes(bytes); }
 
 void TWebService::Execute(const QString &sql) {
   ErrorText.clear();
   try {
     QByteArray statement = sql.toLocal8Bit();
     statement.replace('\n', ' ');
-    const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
+    const QDateTime now = FClock ? FClock() : QDateTime::currentDateTime();
     const QByteArray url =
         WebServer.toLocal8Bit() + "/ws.php?" + UrlStamp(now, QLocale::system());
 
@@ -125,7 +125,7 @@ void TWebService::Execute(const QString &sql) {
     ClearResult();  // the previous answer is not needed while waiting
     TAnswerBuffer answer;
     QString failure;
-    if (!m_http->Post(url, form, &answer, &failure)) {
+    if (!FHttp->Post(url, form, &answer, &failure)) {
       const QByteArray line = "$ERR " + failure.toLocal8Bit();
       answer.Clear();
       answer.Append(line.constData(), line.size());
@@ -153,58 +153,58 @@ void TWebService::LoadFailure(const char *message) noexcept {
 }
 
 void TWebService::ClearResult() {
-  m_values.clear();
-  m_unescaped.clear();
-  m_valuesRow = -1;
-  m_lineRow = -1;
-  m_text.Clear();
-  m_end = 0;
-  m_crFrom = 0;
-  m_nextCr = -1;
-  m_rowsBegin = 0;
-  m_rowCount = 0;
-  m_allLines = true;
-  m_errorAnswer = false;
-  m_fieldNames.clear();
+  FValues.clear();
+  FUnescaped.clear();
+  FValuesRow = -1;
+  FLineRow = -1;
+  FText.Clear();
+  FEnd = 0;
+  FCrFrom = 0;
+  FNextCr = -1;
+  FRowsBegin = 0;
+  FRowCount = 0;
+  FAllLines = true;
+  FErrorAnswer = false;
+  FFieldNames.clear();
   RowIndex = 0;
 }
 
 qsizetype TWebService::LineEnd(qsizetype begin) {
-  if (begin >= m_end) return m_end;
-  const char *const data = m_text.Data();
-  if (begin < m_crFrom || begin > m_nextCr) {
-    const void *cr = std::memchr(data + begin, '\r', size_t(m_end - begin));
-    m_crFrom = begin;
-    m_nextCr = cr ? static_cast<const char *>(cr) - data : m_end;
+  if (begin >= FEnd) return FEnd;
+  const char *const data = FText.Data();
+  if (begin < FCrFrom || begin > FNextCr) {
+    const void *cr = std::memchr(data + begin, '\r', size_t(FEnd - begin));
+    FCrFrom = begin;
+    FNextCr = cr ? static_cast<const char *>(cr) - data : FEnd;
   }
-  const void *lf = std::memchr(data + begin, '\n', size_t(m_nextCr - begin));
-  return lf ? static_cast<const char *>(lf) - data : m_nextCr;
+  const void *lf = std::memchr(data + begin, '\n', size_t(FNextCr - begin));
+  return lf ? static_cast<const char *>(lf) - data : FNextCr;
 }
 
 qsizetype TWebService::NextLine(qsizetype lineEnd) const {
-  if (lineEnd >= m_end) return m_end;
-  const char *const data = m_text.Data();
-  if (data[lineEnd] == '\r' && lineEnd + 1 < m_end && data[lineEnd + 1] == '\n')
+  if (lineEnd >= FEnd) return FEnd;
+  const char *const data = FText.Data();
+  if (data[lineEnd] == '\r' && lineEnd + 1 < FEnd && data[lineEnd + 1] == '\n')
     return lineEnd + 2;
   return lineEnd + 1;
 }
 
 void TWebService::LoadAnswer(TAnswerBuffer answer) {
   ClearResult();
-  m_text = std::move(answer);
+  FText = std::move(answer);
   // A NUL ends the text: nothing after it is seen. The buffer has counted
   // the line breaks as the bytes came; a last line without one counts too.
-  m_end = m_text.TextEnd();
-  m_crFrom = 0;
-  m_nextCr = m_text.FirstCr();
-  qsizetype lines = m_text.LineBreaks();
-  if (m_end > 0 && m_text.Data()[m_end - 1] != '\n' && m_text.Data()[m_end - 1] != '\r') ++lines;
-  m_allLines = lines <= INT_MAX;
+  FEnd = FText.TextEnd();
+  FCrFrom = 0;
+  FNextCr = FText.FirstCr();
+  qsizetype lines = FText.LineBreaks();
+  if (FEnd > 0 && FText.Data()[FEnd - 1] != '\n' && FText.Data()[FEnd - 1] != '\r') ++lines;
+  FAllLines = lines <= INT_MAX;
   lines = std::min<qsizetype>(lines, INT_MAX);
   const qsizetype firstEnd = LineEnd(0);
 
   if (lines > 0) {
-    const QByteArrayView first(m_text.Data(), firstEnd);
+    const QByteArrayView first(FText.Data(), firstEnd);
     if (first.startsWith("$ERR ")) {
       // Enough bytes for 1024 characters in any 8-bit or UTF-8 encoding.
       const QByteArrayView text = first.sliced(5);
@@ -215,16 +215,16 @@ void TWebService::LoadAnswer(TAnswerBuffer answer) {
         if (message.back().isHighSurrogate()) message.chop(1);
       }
       ErrorText = message;
-      m_errorAnswer = true;
-      m_rowsBegin = 0;
-      m_rowCount = int(lines);
+      FErrorAnswer = true;
+      FRowsBegin = 0;
+      FRowCount = int(lines);
     } else {
       std::vector<Piece> names;
-      SplitPieces(m_text.Data(), 0, firstEnd, names);
+      SplitPieces(FText.Data(), 0, firstEnd, names);
       for (const Piece &name : names)
-        m_fieldNames += QString::fromLocal8Bit(QByteArrayView(name.data, name.size));
-      m_rowsBegin = NextLine(firstEnd);
-      m_rowCount = int(lines - 1);
+        FFieldNames += QString::fromLocal8Bit(QByteArrayView(name.data, name.size));
+      FRowsBegin = NextLine(firstEnd);
+      FRowCount = int(lines - 1);
     }
   }
   RowIndex = 0;
@@ -233,13 +233,13 @@ void TWebService::LoadAnswer(TAnswerBuffer answer) {
 // Finds the line of the row at RowIndex: forward from the row last
 // located, back to the first row only if a caller moved RowIndex backwards.
 bool TWebService::LocateRow() {
-  if (RowIndex < 0 || RowIndex >= m_rowCount) return false;
-  if (RowIndex == m_lineRow) return true;
+  if (RowIndex < 0 || RowIndex >= FRowCount) return false;
+  if (RowIndex == FLineRow) return true;
   // The last row is the last line: found from the end of the text, for a
   // reader that jumps to it, at the cost of that line alone.
-  if (RowIndex == m_rowCount - 1 && RowIndex != m_lineRow + 1 && m_allLines) {
-    const char *const data = m_text.Data();
-    qsizetype end = m_end;
+  if (RowIndex == FRowCount - 1 && RowIndex != FLineRow + 1 && FAllLines) {
+    const char *const data = FText.Data();
+    qsizetype end = FEnd;
     if (end > 0 && data[end - 1] == '\n') {
       --end;
       if (end > 0 && data[end - 1] == '\r') --end;
@@ -247,18 +247,18 @@ bool TWebService::LocateRow() {
       --end;
     }
     qsizetype begin = end;
-    while (begin > m_rowsBegin && data[begin - 1] != '\n' && data[begin - 1] != '\r') --begin;
-    m_lineRow = RowIndex;
-    m_lineBegin = begin;
-    m_lineEnd = end;
-    m_lineNext = NextLine(end);
+    while (begin > FRowsBegin && data[begin - 1] != '\n' && data[begin - 1] != '\r') --begin;
+    FLineRow = RowIndex;
+    FLineBegin = begin;
+    FLineEnd = end;
+    FLineNext = NextLine(end);
     return true;
   }
-  qsizetype next = m_rowsBegin;
+  qsizetype next = FRowsBegin;
   int row = 0;
-  if (m_lineRow >= 0 && RowIndex > m_lineRow) {
-    next = m_lineNext;
-    row = m_lineRow + 1;
+  if (FLineRow >= 0 && RowIndex > FLineRow) {
+    next = FLineNext;
+    row = FLineRow + 1;
   }
   qsizetype begin;
   qsizetype end;
@@ -267,31 +267,31 @@ bool TWebService::LocateRow() {
     end = LineEnd(begin);
     next = NextLine(end);
   } while (row++ < RowIndex);
-  m_lineRow = RowIndex;
-  m_lineBegin = begin;
-  m_lineEnd = end;
-  m_lineNext = next;
+  FLineRow = RowIndex;
+  FLineBegin = begin;
+  FLineEnd = end;
+  FLineNext = next;
   return true;
 }
 
 // Cuts the row at RowIndex into its pieces, once per row: Next itself only
 // moves the number, so that a reader of whole lines pays for no cutting.
 void TWebService::SyncRow() {
-  if (m_valuesRow == RowIndex) return;
-  m_values.clear();
-  m_unescaped.clear();
-  m_valuesRow = RowIndex;
+  if (FValuesRow == RowIndex) return;
+  FValues.clear();
+  FUnescaped.clear();
+  FValuesRow = RowIndex;
   if (!LocateRow()) return;
   try {
-    SplitPieces(m_text.Data(), m_lineBegin, m_lineEnd, m_values);
+    SplitPieces(FText.Data(), FLineBegin, FLineEnd, FValues);
   } catch (...) {
-    m_values.clear();
+    FValues.clear();
   }
 }
 
-int TWebService::RecordCount() const { return m_rowCount; }
+int TWebService::RecordCount() const { return FRowCount; }
 
-bool TWebService::Eof() const { return RowIndex >= m_rowCount; }
+bool TWebService::Eof() const { return RowIndex >= FRowCount; }
 
 void TWebService::Next() {
   if (RowIndex < INT_MAX) ++RowIndex;
@@ -299,53 +299,53 @@ void TWebService::Next() {
 
 QByteArrayView TWebService::GetRowText() {
   if (!LocateRow()) return QByteArrayView();
-  return QByteArrayView(m_text.Data() + m_lineBegin, m_lineNext - m_lineBegin);
+  return QByteArrayView(FText.Data() + FLineBegin, FLineNext - FLineBegin);
 }
 
 QByteArrayView TWebService::GetRemainingText() {
   if (!LocateRow()) return QByteArrayView();
-  return QByteArrayView(m_text.Data() + m_lineBegin, m_end - m_lineBegin);
+  return QByteArrayView(FText.Data() + FLineBegin, FEnd - FLineBegin);
 }
 
 bool TWebService::RowsHaveTabs(int tabs) const {
   // The rows of an error answer start with its first line.
-  return !m_errorAnswer && m_allLines && m_text.LaterLinesHoldTabs(tabs);
+  return !FErrorAnswer && FAllLines && FText.LaterLinesHoldTabs(tabs);
 }
 
 QByteArrayView TWebService::GetValueView(int fieldIndex) {
-  if (fieldIndex < 0 || fieldIndex >= m_fieldNames.size()) {
+  if (fieldIndex < 0 || fieldIndex >= FFieldNames.size()) {
     ErrorText = QLatin1String(kFieldError);
     return QByteArrayView();
   }
   SyncRow();
-  if (size_t(fieldIndex) >= m_values.size()) return QByteArrayView();
-  Piece &piece = m_values[size_t(fieldIndex)];
+  if (size_t(fieldIndex) >= FValues.size()) return QByteArrayView();
+  Piece &piece = FValues[size_t(fieldIndex)];
   if (piece.unescaped || piece.size == 0 ||
       !std::memchr(piece.data, '\\', size_t(piece.size)))
     return QByteArrayView(piece.data, piece.size);
   // The first escaped piece of the row makes room for all of them: what
   // they become is never longer than the pieces, whose total is at most the
   // line, so the views already given stay where they are.
-  if (m_unescaped.empty()) {
+  if (FUnescaped.empty()) {
     size_t line = 0;
-    for (const Piece &p : m_values) line += size_t(p.size);
-    m_unescaped.reserve(line);
+    for (const Piece &p : FValues) line += size_t(p.size);
+    FUnescaped.reserve(line);
   }
   // "\n" and "\t" are the only escapes; a backslash before anything else,
   // or at the end, stays.
-  const size_t start = m_unescaped.size();
+  const size_t start = FUnescaped.size();
   const char *const raw = piece.data;
   for (qsizetype i = 0; i < piece.size; ++i) {
     const char c = raw[i];
     if (c == '\\' && i + 1 < piece.size && (raw[i + 1] == 'n' || raw[i + 1] == 't')) {
-      m_unescaped.push_back(raw[i + 1] == 'n' ? '\n' : '\t');
+      FUnescaped.push_back(raw[i + 1] == 'n' ? '\n' : '\t');
       ++i;
     } else {
-      m_unescaped.push_back(c);
+      FUnescaped.push_back(c);
     }
   }
-  piece.data = m_unescaped.data() + start;
-  piece.size = qsizetype(m_unescaped.size() - start);
+  piece.data = FUnescaped.data() + start;
+  piece.size = qsizetype(FUnescaped.size() - start);
   piece.unescaped = true;
   return QByteArrayView(piece.data, piece.size);
 }
@@ -360,8 +360,8 @@ QString TWebService::GetValue(int fieldIndex) {
 
 QString TWebService::GetValue(const QString &fieldName) {
   int index = -1;
-  for (int i = 0; i < m_fieldNames.size(); ++i) {
-    if (m_fieldNames[i].compare(fieldName, Qt::CaseInsensitive) == 0) {
+  for (int i = 0; i < FFieldNames.size(); ++i) {
+    if (FFieldNames[i].compare(fieldName, Qt::CaseInsensitive) == 0) {
       index = i;
       break;
     }

@@ -75,8 +75,8 @@ class TWebService : public QObject {
   // arrival: a reader that passes rows through as they are need not walk
   // them to find out.
   bool RowsHaveTabs(int tabs) const;
-  const QStringList &FieldNames() const { return m_fieldNames; }
-  int FieldCount() const { return int(m_fieldNames.size()); }
+  const QStringList &FieldNames() const { return FFieldNames; }
+  int FieldCount() const { return int(FFieldNames.size()); }
 
   // The time stamp that ends the request URL: local time as an OLE
   // Automation day count, 15 significant digits, the locale's decimal
@@ -98,35 +98,35 @@ class TWebService : public QObject {
   qsizetype LineEnd(qsizetype begin);
   qsizetype NextLine(qsizetype lineEnd) const;
 
-  std::unique_ptr<THttpClient> m_http;
-  std::function<QDateTime()> m_clock;
+  std::unique_ptr<THttpClient> FHttp;
+  std::function<QDateTime()> FClock;
 
-  TAnswerBuffer m_text;       // the answer; only [0, m_end) is seen
-  qsizetype m_end = 0;        // first NUL byte, or the size
-  // The first CR at or after m_crFrom (m_end if none): line ends are found
+  TAnswerBuffer FText;       // the answer; only [0, FEnd) is seen
+  qsizetype FEnd = 0;        // first NUL byte, or the size
+  // The first CR at or after FCrFrom (FEnd if none): line ends are found
   // with a search for LF alone up to it, as most answers hold no CR.
-  qsizetype m_crFrom = 0;
-  qsizetype m_nextCr = -1;
-  qsizetype m_rowsBegin = 0;  // offset of the first data row
-  int m_rowCount = 0;
-  bool m_allLines = true;     // false when there were more than INT_MAX
-  bool m_errorAnswer = false;  // "$ERR": its rows start with the first line
-  QStringList m_fieldNames;
+  qsizetype FCrFrom = 0;
+  qsizetype FNextCr = -1;
+  qsizetype FRowsBegin = 0;  // offset of the first data row
+  int FRowCount = 0;
+  bool FAllLines = true;     // false when there were more than INT_MAX
+  bool FErrorAnswer = false;  // "$ERR": its rows start with the first line
+  QStringList FFieldNames;
 
   // The row last located, so that Next moves on from it.
-  int m_lineRow = -1;
-  qsizetype m_lineBegin = 0;
-  qsizetype m_lineEnd = 0;
-  qsizetype m_lineNext = 0;  // where the line after it begins
-  // Pieces of the row at m_valuesRow, escaped until first read; a piece
-  // read with an escape in it then points into m_unescaped, which holds
+  int FLineRow = -1;
+  qsizetype FLineBegin = 0;
+  qsizetype FLineEnd = 0;
+  qsizetype FLineNext = 0;  // where the line after it begins
+  // Pieces of the row at FValuesRow, escaped until first read; a piece
+  // read with an escape in it then points into FUnescaped, which holds
   // room for the whole line so that it never moves while the row stays.
   struct Piece {
     const char *data;
     qsizetype size;
     bool unescaped;
   };
-  int m_valuesRow = -1;
-  std::vector<Piece> m_values;
-  std::string m_unescaped;
+  int FValuesRow = -1;
+  std::vector<Piece> FValues;
+  std::string FUnescaped;
 };

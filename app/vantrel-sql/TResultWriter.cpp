@@ -49,8 +49,8 @@ QByteArray Unescaped(const QByteArray &text) {
 }  // namespace
 
 TResultWriter::TResultWriter(std::FILE *out, TSqlOptions::Format format)
-    : m_out(out), m_format(format) {
-  m_pending.reserve(kBlockBytes + 4096);
+    : FOut(out), FFormat(format) {
+  FPending.reserve(kBlockBytes + 4096);
 }
 
 void TResultWriter::AppendTsv(std::string &line, QByteArrayView value) {
@@ -87,41 +87,41 @@ void TResultWriter::AppendCsv(std::string &line, QByteArrayView value) {
 }
 
 void TResultWriter::Append(QByteArrayView value) {
-  if (m_lineStarted) m_pending.push_back(m_format == TSqlOptions::Format::Csv ? ',' : '\t');
-  m_lineStarted = true;
-  if (m_format == TSqlOptions::Format::Csv)
-    AppendCsv(m_pending, value);
+  if (FLineStarted) FPending.push_back(FFormat == TSqlOptions::Format::Csv ? ',' : '\t');
+  FLineStarted = true;
+  if (FFormat == TSqlOptions::Format::Csv)
+    AppendCsv(FPending, value);
   else
-    AppendTsv(m_pending, value);
+    AppendTsv(FPending, value);
 }
 
 void TResultWriter::EndLine() {
-  m_pending.append(m_format == TSqlOptions::Format::Csv ? "\r\n" : "\n");
-  m_lineStarted = false;
+  FPending.append(FFormat == TSqlOptions::Format::Csv ? "\r\n" : "\n");
+  FLineStarted = false;
 }
 
 bool TResultWriter::WritePending() {
-  if (!m_pending.empty() &&
-      std::fwrite(m_pending.data(), 1, m_pending.size(), m_out) != m_pending.size())
+  if (!FPending.empty() &&
+      std::fwrite(FPending.data(), 1, FPending.size(), FOut) != FPending.size())
     return false;
-  m_pending.clear();
+  FPending.clear();
   return true;
 }
 
 bool TResultWriter::WriteRun() {
-  const size_t size = size_t(m_runEnd - m_runBegin);
-  if (size > 0 && std::fwrite(m_runBegin, 1, size, m_out) != size) return false;
-  m_runBegin = m_runEnd = nullptr;
+  const size_t size = size_t(FRunEnd - FRunBegin);
+  if (size > 0 && std::fwrite(FRunBegin, 1, size, FOut) != size) return false;
+  FRunBegin = FRunEnd = nullptr;
   return true;
 }
 
 bool TResultWriter::Pass(QByteArrayView bytes) {
-  if (!m_pending.empty() && !WritePending()) return false;
-  if (bytes.data() != m_runEnd || m_runEnd - m_runBegin >= kRunBytes) {
+  if (!FPending.empty() && !WritePending()) return false;
+  if (bytes.data() != FRunEnd || FRunEnd - FRunBegin >= kRunBytes) {
     if (!WriteRun()) return false;
-    m_runBegin = bytes.data();
+    FRunBegin = bytes.data();
   }
-  m_runEnd = bytes.data() + bytes.size();
+  FRunEnd = bytes.data() + bytes.size();
   return true;
 }
 
@@ -142,9 +142,9 @@ bool TResultWriter::PassRows(TWebService &ws, QString *cutError) {
   // The last line of the answer may end without its line feed.
   if (!rows.isEmpty() && rows.back() != '\n') {
     if (!WriteRun()) return false;
-    m_pending.push_back('\n');
+    FPending.push_back('\n');
   }
-  return WritePending() && WriteRun() && std::fflush(m_out) == 0;
+  return WritePending() && WriteRun() && std::fflush(FOut) == 0;
 }
 
 bool TResultWriter::Write(TWebService &ws, QString *cutError) {
@@ -153,10 +153,10 @@ bool TResultWriter::Write(TWebService &ws, QString *cutError) {
   if (fields == 0) return true;
   for (const QString &name : ws.FieldNames()) {
     const QByteArray bytes = name.toLocal8Bit();
-    Append(m_format == TSqlOptions::Format::Csv ? Unescaped(bytes) : bytes);
+    Append(FFormat == TSqlOptions::Format::Csv ? Unescaped(bytes) : bytes);
   }
   EndLine();
-  const bool tsv = m_format == TSqlOptions::Format::Tsv;
+  const bool tsv = FFormat == TSqlOptions::Format::Tsv;
   if (tsv && !ws.Eof() && ws.RowIndex >= 0 && ws.RowsHaveTabs(fields - 1))
     return PassRows(ws, cutError);
   for (; !ws.Eof(); ws.Next()) {
@@ -178,16 +178,16 @@ bool TResultWriter::Write(TWebService &ws, QString *cutError) {
           continue;
         }
         if (!WriteRun()) return false;
-        m_pending.append(line.data(), size_t(line.size()));
-        m_pending.push_back('\n');
-        if (m_pending.size() >= kBlockBytes && !WritePending()) return false;
+        FPending.append(line.data(), size_t(line.size()));
+        FPending.push_back('\n');
+        if (FPending.size() >= kBlockBytes && !WritePending()) return false;
         continue;
       }
     }
     if (!WriteRun()) return false;
     for (int i = 0; i < fields; ++i) Append(ws.GetValueView(i));
     EndLine();
-    if (m_pending.size() >= kBlockBytes && !WritePending()) return false;
+    if (FPending.size() >= kBlockBytes && !WritePending()) return false;
   }
-  return WritePending() && WriteRun() && std::fflush(m_out) == 0;
+  return WritePending() && WriteRun() && std::fflush(FOut) == 0;
 }

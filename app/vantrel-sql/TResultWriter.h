@@ -36,12 +36,12 @@ class TResultWriter {
   bool Pass(QByteArrayView bytes);
   bool PassRows(TWebService &ws, QString *cutError);
 
-  std::FILE *m_out;
-  TSqlOptions::Format m_format;
-  std::string m_pending;  // built here; keeps its capacity when emptied
+  std::FILE *FOut;
+  TSqlOptions::Format FFormat;
+  std::string FPending;  // built here; keeps its capacity when emptied
   // Bytes of the answer that go out as they are, not yet written; never
-  // both this and m_pending at once, so that the order holds.
-  const char *m_runBegin = nullptr;
-  const char *m_runEnd = nullptr;
-  bool m_lineStarted = false;
+  // both this and FPending at once, so that the order holds.
+  const char *FRunBegin = nullptr;
+  const char *FRunEnd = nullptr;
+  bool FLineStarted = false;
 };

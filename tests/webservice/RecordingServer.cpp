@@ -33,45 +33,45 @@ QList<QByteArray> RecordingServer::Request::HeaderLines() const {
 }
 
 RecordingServer::RecordingServer() {
-  m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  FListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = 0;
   socklen_t length = sizeof address;
-  if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-      ::listen(m_listen, 16) != 0 ||
-      ::getsockname(m_listen, reinterpret_cast<sockaddr *>(&address), &length) != 0 ||
-      ::pipe2(m_wake, O_CLOEXEC) != 0)
+  if (FListen < 0 || ::bind(FListen, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+      ::listen(FListen, 16) != 0 ||
+      ::getsockname(FListen, reinterpret_cast<sockaddr *>(&address), &length) != 0 ||
+      ::pipe2(FWake, O_CLOEXEC) != 0)
     throw std::runtime_error("test server: no loopback socket");
-  m_port = ntohs(address.sin_port);
-  m_thread = std::thread([this] { Run(); });
+  FPort = ntohs(address.sin_port);
+  FThread = std::thread([this] { Run(); });
 }
 
 RecordingServer::~RecordingServer() {
   const char stop = 'x';
-  (void)!::write(m_wake[1], &stop, 1);
-  m_thread.join();
-  ::close(m_listen);
-  ::close(m_wake[0]);
-  ::close(m_wake[1]);
+  (void)!::write(FWake[1], &stop, 1);
+  FThread.join();
+  ::close(FListen);
+  ::close(FWake[0]);
+  ::close(FWake[1]);
 }
 
-QString RecordingServer::Url() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+QString RecordingServer::Url() const { return QStringLiteral("http://127.0.0.1:%1").arg(FPort); }
 
 void RecordingServer::Enqueue(Reply reply) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_replies.push_back(std::move(reply));
+  std::lock_guard<std::mutex> lock(FMutex);
+  FReplies.push_back(std::move(reply));
 }
 
 QList<RecordingServer::Request> RecordingServer::Requests() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_requests;
+  std::lock_guard<std::mutex> lock(FMutex);
+  return FRequests;
 }
 
 int RecordingServer::Connections() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_connections;
+  std::lock_guard<std::mutex> lock(FMutex);
+  return FConnections;
 }
 
 RecordingServer::Reply RecordingServer::Ok(const QByteArray &body) {
@@ -91,7 +91,7 @@ RecordingServer::Reply RecordingServer::Status(int code, const QByteArray &reaso
 void RecordingServer::Run() {
   std::vector<Connection> connections;
   for (;;) {
-    std::vector<pollfd> polled{{m_wake[0], POLLIN, 0}, {m_listen, POLLIN, 0}};
+    std::vector<pollfd> polled{{FWake[0], POLLIN, 0}, {FListen, POLLIN, 0}};
     for (const Connection &c : connections) polled.push_back({c.fd, POLLIN, 0});
     if (::poll(polled.data(), polled.size(), -1) < 0) continue;
     if (polled[0].revents) break;
@@ -116,10 +116,10 @@ void RecordingServer::Run() {
     }
     connections.swap(still);
     if (polled[1].revents) {
-      const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+      const int fd = ::accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
       if (fd >= 0) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        connections.push_back({fd, m_connections++, false, {}});
+        std::lock_guard<std::mutex> lock(FMutex);
+        connections.push_back({fd, FConnections++, false, {}});
       }
     }
   }
@@ -145,11 +145,11 @@ bool RecordingServer::Serve(Connection &c) {
 
     Reply reply = Ok({});
     {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_requests.append(request);
-      if (!m_replies.empty()) {
-        reply = std::move(m_replies.front());
-        m_replies.pop_front();
+      std::lock_guard<std::mutex> lock(FMutex);
+      FRequests.append(request);
+      if (!FReplies.empty()) {
+        reply = std::move(FReplies.front());
+        FReplies.pop_front();
       }
     }
     for (qsizetype sent = 0; sent < reply.bytes.size();) {

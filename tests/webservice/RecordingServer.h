@@ -38,7 +38,7 @@ class RecordingServer {
   RecordingServer(const RecordingServer &) = delete;
   RecordingServer &operator=(const RecordingServer &) = delete;
 
-  quint16 Port() const { return m_port; }
+  quint16 Port() const { return FPort; }
   QString Url() const;  // "http://127.0.0.1:<port>"
 
   void Enqueue(Reply reply);
@@ -53,12 +53,12 @@ class RecordingServer {
   void Run();
   bool Serve(Connection &connection);
 
-  int m_listen = -1;
-  int m_wake[2] = {-1, -1};
-  quint16 m_port = 0;
-  std::thread m_thread;
-  mutable std::mutex m_mutex;
-  std::deque<Reply> m_replies;
-  QList<Request> m_requests;
-  int m_connections = 0;
+  int FListen = -1;
+  int FWake[2] = {-1, -1};
+  quint16 FPort = 0;
+  std::thread FThread;
+  mutable std::mutex FMutex;
+  std::deque<Reply> FReplies;
+  QList<Request> FRequests;
+  int FConnections = 0;
 };

@@ -341,4 +341,4 @@ void TestXListView::dividerDragReportsColumnAndWidth() {
 }
 
 QTEST_MAIN(TestXListView)
-#include "test_ui_xlistview.moc"
+#include "TestXListView.moc"

@@ -360,4 +360,4 @@ class TestWebServiceResultSet : public QObject {
 };
 
 QTEST_GUILESS_MAIN(TestWebServiceResultSet)
-#include "tst_webservice_resultset.moc"
+#include "TestWebServiceResultSet.moc"

@@ -170,4 +170,4 @@ void TestSkinForm::forwarderPassesArgumentsUnchanged() {
 }
 
 QTEST_MAIN(TestSkinForm)
-#include "test_ui_skinform.moc"
+#include "TestSkinForm.moc"

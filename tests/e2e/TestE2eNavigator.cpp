@@ -109,4 +109,4 @@ class TestE2eNavigator : public QObject {
 };
 
 QTEST_MAIN(TestE2eNavigator)
-#include "tst_e2e_navigator.moc"
+#include "TestE2eNavigator.moc"

@@ -248,4 +248,4 @@ void TestDBProperties::layout() {
 }
 
 QTEST_MAIN(TestDBProperties)
-#include "test_manage_dbproperties.moc"
+#include "TestDBProperties.moc"

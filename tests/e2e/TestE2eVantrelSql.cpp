@@ -10,21 +10,21 @@
 class TestE2eVantrelSql : public QObject {
   Q_OBJECT
 
-  E2eSettings m_settings;
+  E2eSettings FSettings;
 
   QStringList Connection() const {
-    return {"--web-server", m_settings.WebServer, "--sql-server", m_settings.SQLServer,
-            "--database",   m_settings.Database,  "--account",    m_settings.Account,
-            "--password",   m_settings.Password};
+    return {"--web-server", FSettings.WebServer, "--sql-server", FSettings.SQLServer,
+            "--database",   FSettings.Database,  "--account",    FSettings.Account,
+            "--password",   FSettings.Password};
   }
 
  private slots:
   void initTestCase() {
     for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
-    m_settings = E2eSettings::Load();
-    QVERIFY2(m_settings.Problem.isEmpty(), qPrintable(m_settings.Problem));
+    FSettings = E2eSettings::Load();
+    QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     TWebService ws;
-    m_settings.Apply(ws);
+    FSettings.Apply(ws);
     for (const char *sql :
          {"DROP TABLE IF EXISTS cli_values",
           "CREATE TABLE cli_values (id INT PRIMARY KEY, name TEXT, note TEXT NULL) DEFAULT CHARSET=utf8mb4",
@@ -93,4 +93,4 @@ class TestE2eVantrelSql : public QObject {
 };
 
 QTEST_GUILESS_MAIN(TestE2eVantrelSql)
-#include "tst_e2e_vantrel_sql.moc"
+#include "TestE2eVantrelSql.moc"

@@ -120,4 +120,4 @@ void TestImageList::outOfRange() {
 }
 
 QTEST_MAIN(TestImageList)
-#include "test_ui_imagelist.moc"
+#include "TestImageList.moc"

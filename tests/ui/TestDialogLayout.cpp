@@ -122,4 +122,4 @@ void TestDialogLayout::messageText() {
 }
 
 QTEST_APPLESS_MAIN(TestDialogLayout)
-#include "test_ui_dialoglayout.moc"
+#include "TestDialogLayout.moc"

@@ -427,4 +427,4 @@ void TestMessageDialog::modalHelperClosesWhatItCannotAnswer() {
 }
 
 QTEST_MAIN(TestMessageDialog)
-#include "test_ui_messagedialog.moc"
+#include "TestMessageDialog.moc"

@@ -222,4 +222,4 @@ class TestWebServiceAnswerBuffer : public QObject {
 };
 
 QTEST_GUILESS_MAIN(TestWebServiceAnswerBuffer)
-#include "tst_webservice_answerbuffer.moc"
+#include "TestWebServiceAnswerBuffer.moc"

@@ -49,29 +49,29 @@ QByteArray Hex(const QByteArray &bytes) { return bytes.toHex().toUpper(); }
 class TestE2eWebService : public QObject {
   Q_OBJECT
 
-  E2eSettings m_settings;
-  TWebService m_ws;
+  E2eSettings FSettings;
+  TWebService FWs;
 
   // Runs a statement that must succeed.
   bool Run(const QString &sql) {
-    m_ws.Execute(sql);
-    if (m_ws.ErrorText.isEmpty()) return true;
-    qWarning("%s: %s", qPrintable(sql), qPrintable(m_ws.ErrorText));
+    FWs.Execute(sql);
+    if (FWs.ErrorText.isEmpty()) return true;
+    qWarning("%s: %s", qPrintable(sql), qPrintable(FWs.ErrorText));
     return false;
   }
 
  private slots:
   void initTestCase() {
     for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
-    m_settings = E2eSettings::Load();
-    QVERIFY2(m_settings.Problem.isEmpty(), qPrintable(m_settings.Problem));
-    m_settings.Apply(m_ws);
+    FSettings = E2eSettings::Load();
+    QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
+    FSettings.Apply(FWs);
     QVERIFY(Run("DROP TABLE IF EXISTS ws_values, ws_counts"));
     QVERIFY(Run("CREATE TABLE ws_values (id INT PRIMARY KEY, v TEXT NULL) DEFAULT CHARSET=utf8mb4"));
     QVERIFY(Run("CREATE TABLE ws_counts (n INT)"));
   }
 
-  void init() { m_settings.Apply(m_ws); }
+  void init() { FSettings.Apply(FWs); }
 
   // Each value is stored through the web service, checked in MySQL by its
   // bytes, and read back. A carriage return has no escape in the answer, so
@@ -107,20 +107,20 @@ class TestE2eWebService : public QObject {
     ++id;
     QVERIFY(Run(QStringLiteral("INSERT INTO ws_values VALUES (%1, %2)").arg(id).arg(literal)));
     QVERIFY(Run(QStringLiteral("SELECT v, HEX(v) AS h, %1 AS after_v FROM ws_values WHERE id = %1").arg(id)));
-    QCOMPARE(m_ws.FieldNames(), QStringList({"v", "h", "after_v"}));
-    QCOMPARE(m_ws.RecordCount(), 1);
-    QCOMPARE(m_ws.GetValue(0), read);
-    QCOMPARE(m_ws.GetValue(1).toLatin1(), stored.isNull() ? QByteArray("NULL") : Hex(stored));
+    QCOMPARE(FWs.FieldNames(), QStringList({"v", "h", "after_v"}));
+    QCOMPARE(FWs.RecordCount(), 1);
+    QCOMPARE(FWs.GetValue(0), read);
+    QCOMPARE(FWs.GetValue(1).toLatin1(), stored.isNull() ? QByteArray("NULL") : Hex(stored));
     // The value did not spill into the next field.
-    QCOMPARE(m_ws.GetValue(2), QString::number(id));
+    QCOMPARE(FWs.GetValue(2), QString::number(id));
   }
 
   // A NULL and an empty string stay apart, in the same row.
   void nullAndEmpty() {
     QVERIFY(Run("SELECT NULL AS a, '' AS b, 'x' AS c"));
-    QCOMPARE(m_ws.GetValue("A"), QStringLiteral("NULL"));
-    QCOMPARE(m_ws.GetValue("B"), QString());
-    QCOMPARE(m_ws.GetValue("C"), QStringLiteral("x"));
+    QCOMPARE(FWs.GetValue("A"), QStringLiteral("NULL"));
+    QCOMPARE(FWs.GetValue("B"), QString());
+    QCOMPARE(FWs.GetValue("C"), QStringLiteral("x"));
   }
 
   // A statement without a result set answers the rows it changed. The rows
@@ -139,9 +139,9 @@ class TestE2eWebService : public QObject {
     QFETCH(QString, statement);
     QFETCH(QString, affected);
     QVERIFY(Run(statement));
-    QCOMPARE(m_ws.FieldNames(), QStringList{"affected_rows"});
-    QCOMPARE(m_ws.RecordCount(), 1);
-    QCOMPARE(m_ws.GetValue("affected_rows"), affected);
+    QCOMPARE(FWs.FieldNames(), QStringList{"affected_rows"});
+    QCOMPARE(FWs.RecordCount(), 1);
+    QCOMPARE(FWs.GetValue("affected_rows"), affected);
   }
 
   void errors_data() {
@@ -177,54 +177,54 @@ class TestE2eWebService : public QObject {
     QFETCH(QString, value);
     QFETCH(QString, statement);
     QFETCH(QString, fragment);
-    if (setting == QLatin1String("password")) m_ws.Password = value;
-    if (setting == QLatin1String("database")) m_ws.Database = value;
-    if (setting == QLatin1String("server")) m_ws.SQLServer = value;
-    m_ws.Execute(statement);
-    QVERIFY2(m_ws.ErrorText.contains(fragment), qPrintable(m_ws.ErrorText));
+    if (setting == QLatin1String("password")) FWs.Password = value;
+    if (setting == QLatin1String("database")) FWs.Database = value;
+    if (setting == QLatin1String("server")) FWs.SQLServer = value;
+    FWs.Execute(statement);
+    QVERIFY2(FWs.ErrorText.contains(fragment), qPrintable(FWs.ErrorText));
     // One line, the error line: nothing PHP printed before or after it.
-    QCOMPARE(m_ws.RecordCount(), 1);
-    QCOMPARE(m_ws.FieldCount(), 0);
-    QVERIFY(!m_ws.ErrorText.contains(QLatin1Char('\r')));
-    QVERIFY2(!m_ws.ErrorText.contains(QLatin1String("Warning")) &&
-                 !m_ws.ErrorText.contains(QLatin1String(" on line ")) &&
-                 !m_ws.ErrorText.contains(QLatin1String("/server/")),
-             qPrintable(m_ws.ErrorText));
+    QCOMPARE(FWs.RecordCount(), 1);
+    QCOMPARE(FWs.FieldCount(), 0);
+    QVERIFY(!FWs.ErrorText.contains(QLatin1Char('\r')));
+    QVERIFY2(!FWs.ErrorText.contains(QLatin1String("Warning")) &&
+                 !FWs.ErrorText.contains(QLatin1String(" on line ")) &&
+                 !FWs.ErrorText.contains(QLatin1String("/server/")),
+             qPrintable(FWs.ErrorText));
   }
 
   void loadDataLocalReadsNothing() {
     QVERIFY(Run("DELETE FROM ws_counts"));
-    m_ws.Execute("LOAD DATA LOCAL INFILE '/etc/passwd' INTO TABLE ws_counts");
-    QVERIFY(!m_ws.ErrorText.isEmpty());
+    FWs.Execute("LOAD DATA LOCAL INFILE '/etc/passwd' INTO TABLE ws_counts");
+    QVERIFY(!FWs.ErrorText.isEmpty());
     QVERIFY(Run("SELECT COUNT(*) FROM ws_counts"));
-    QCOMPARE(m_ws.GetValue(0), QStringLiteral("0"));
+    QCOMPARE(FWs.GetValue(0), QStringLiteral("0"));
   }
 
   // About 20 MB of rows through a web server whose PHP may use 16 MB: only
   // an answer streamed row by row gets through.
   void largeResult() {
     QVERIFY(Run("SELECT seq AS n, REPEAT('x', 190) AS pad, seq * 2 AS twice FROM seq_1_to_100000"));
-    QCOMPARE(m_ws.RecordCount(), 100000);
+    QCOMPARE(FWs.RecordCount(), 100000);
     int expected = 1;
-    for (; !m_ws.Eof(); m_ws.Next(), ++expected) {
-      if (m_ws.GetValueBytes(0).toInt() != expected || m_ws.GetValueBytes(2).toInt() != 2 * expected ||
-          m_ws.GetValueBytes(1).size() != 190)
+    for (; !FWs.Eof(); FWs.Next(), ++expected) {
+      if (FWs.GetValueBytes(0).toInt() != expected || FWs.GetValueBytes(2).toInt() != 2 * expected ||
+          FWs.GetValueBytes(1).size() != 190)
         QFAIL(qPrintable(QStringLiteral("row %1 is wrong").arg(expected)));
     }
     QCOMPARE(expected, 100001);
-    QVERIFY(m_ws.ErrorText.isEmpty());
+    QVERIFY(FWs.ErrorText.isEmpty());
   }
 
   // A GET says the script is alive, as an error line, without MySQL; every
   // answer is plain text that a browser must not sniff.
   void getAndHeaders() {
-    const QByteArray url = (m_settings.WebServer + QStringLiteral("/ws.php")).toUtf8();
+    const QByteArray url = (FSettings.WebServer + QStringLiteral("/ws.php")).toUtf8();
     const HttpAnswer get = Request(url);
     QCOMPARE(get.status, 200L);
     QVERIFY2(get.body.startsWith("$ERR ") && get.body.contains("alive"), get.body.constData());
     QCOMPARE(get.body.count('\n'), 1);
 
-    const HttpAnswer post = Request(url, "WS_server=" + m_settings.SQLServer.toUtf8() + "&WS_query=SELECT+1");
+    const HttpAnswer post = Request(url, "WS_server=" + FSettings.SQLServer.toUtf8() + "&WS_query=SELECT+1");
     QCOMPARE(post.status, 200L);
     QVERIFY2(post.body.startsWith("$ERR Access denied"), post.body.constData());
     for (const HttpAnswer &answer : {get, post}) {
@@ -249,10 +249,10 @@ class TestE2eWebService : public QObject {
   void oddForms() {
     QFETCH(QByteArray, form);
     QFETCH(QByteArray, answer);
-    const HttpAnswer got = Request((m_settings.WebServer + QStringLiteral("/ws.php")).toUtf8(), form);
+    const HttpAnswer got = Request((FSettings.WebServer + QStringLiteral("/ws.php")).toUtf8(), form);
     QCOMPARE(got.body, answer);
   }
 };
 
 QTEST_GUILESS_MAIN(TestE2eWebService)
-#include "tst_e2e_webservice.moc"
+#include "TestE2eWebService.moc"

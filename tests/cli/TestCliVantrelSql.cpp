@@ -267,4 +267,4 @@ class TestCliVantrelSql : public QObject {
 };
 
 QTEST_GUILESS_MAIN(TestCliVantrelSql)
-#include "tst_cli_vantrel_sql.moc"
+#include "TestCliVantrelSql.moc"

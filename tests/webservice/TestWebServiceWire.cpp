@@ -488,4 +488,4 @@ class TestWebServiceWire : public QObject {
 };
 
 QTEST_GUILESS_MAIN(TestWebServiceWire)
-#include "tst_webservice_wire.moc"
+#include "TestWebServiceWire.moc"
