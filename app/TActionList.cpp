@@ -1,13 +1,12 @@
 #include "TActionList.h"
 
 #include "TImageList.h"
-#include "TSkinForm.h"
+#include "UUserAction.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QWidget>
 
-#include <exception>
 
 TActionList::TActionList(QWidget *owner) : QObject(owner), FOwner(owner) {
   // The enabling rules follow the selection: re-evaluate each time the
@@ -56,12 +55,6 @@ bool TActionList::Execute(QAction *action) {
   if (!entry) return false;
   Update(*entry);
   if (!action->isEnabled()) return false;
-  // No exception may cross the event loop: a failure ends the action and
-  // its message is shown, and the program goes on.
-  try {
-    if (entry->Handler) entry->Handler();
-  } catch (const std::exception &error) {
-    MessageDialog(QString::fromUtf8(error.what()), mtError, {mbOK}, 0);
-  }
+  if (entry->Handler) RunUserAction(entry->Handler);
   return true;
 }

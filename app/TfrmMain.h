@@ -7,25 +7,26 @@
 #include <memory>
 
 class QAction;
-class QLabel;
 class QMenu;
 class QSplitter;
 class QTabWidget;
 class QTimer;
 class QTreeWidget;
-class QTreeWidgetItem;
-class QWidget;
-class QsciScintilla;
 class TActionList;
 class TConnectionFlows;
-class TfrmDBProperties;
+class TDataPage;
 class TLocalStore;
 class TNavigator;
+class TObjectLists;
+class TQueryPage;
+class TSettingsCache;
 class TWebService;
-class TXListView;
+class TfrmDBProperties;
 
-// The main window: owns the widgets, the actions, the local store and the
-// web service client, and hands them to one class per subsystem.
+// The main window: owns the widgets of its own layout, the actions, the
+// local store and the web service client, and composes one class per
+// subsystem, each building its own pages. Widgets are found by their object
+// names (the program's component names).
 class TfrmMain : public QMainWindow, public TSkinForm {
   Q_OBJECT
 
@@ -33,9 +34,9 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   explicit TfrmMain(const QString &storePath, QWidget *parent = nullptr);
   ~TfrmMain() override;
 
-  // The start-up: web service client, local store, upgrade, tree root.
-  // False when the store cannot be opened: the message has been shown and
-  // the program must end.
+  // The start-up: web service client, local store, upgrade, subsystems,
+  // tree root. False when the store cannot be opened: the message has been
+  // shown and the program must end.
   bool FormCreate();
 
   // Asks every action to re-evaluate its enabling rule, as the idle hook does.
@@ -44,56 +45,9 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   TLocalStore &Store() const { return *FStore; }
   TWebService &WebService() const { return *FWebService; }
 
-  // Widgets, named as the rest of the program refers to them.
-  QTreeWidget *tvDB = nullptr;
-  QSplitter *Splitter1 = nullptr;
-  QWidget *pnLeft = nullptr;
-  QTreeWidget *tvPath = nullptr;
-  QSplitter *Splitter2 = nullptr;
-  QTabWidget *PageControl = nullptr;
-  QWidget *tsGene = nullptr;
-  QWidget *tsTables = nullptr;
-  QWidget *tsFields = nullptr;
-  QWidget *tsQueries = nullptr;
-  QWidget *tsQuery = nullptr;
-  QWidget *tsDatas = nullptr;
-  TXListView *lvGene = nullptr;
-  TXListView *lvTables = nullptr;
-  TXListView *lvFields = nullptr;
-  TXListView *lvQueries = nullptr;
-  TXListView *lvTablesForAssist = nullptr;
-  TXListView *lvFieldsForAssist = nullptr;
-  TXListView *lvDatasResult = nullptr;
-  QWidget *pnAssist = nullptr;
-  QsciScintilla *mQuery = nullptr;
-  QLabel *lbDatasInfos = nullptr;
-  QTimer *TimerRefresh = nullptr;
-  TfrmDBProperties *frmDBProperties = nullptr;
-
-  QAction *actNewConnect = nullptr;
-  QAction *actEditConnect = nullptr;
-  QAction *actDeleteConnect = nullptr;
-  QAction *actQuit = nullptr;
-  QAction *actNewQuery = nullptr;
-  QAction *actRenameQuery = nullptr;
-  QAction *actDeleteQuery = nullptr;
-  QAction *actRefresh = nullptr;
-  QAction *actSelectGene = nullptr;
-  QAction *actAbout = nullptr;
-  QAction *actUpdateProg = nullptr;
-  QAction *actwww = nullptr;
-  QAction *actTutorials = nullptr;
-  QAction *actForum = nullptr;
-
-  QMenu *pmlvDB = nullptr;
-  QMenu *pmlvQueries = nullptr;
-  QMenu *pmDB = nullptr;
-  QMenu *pmlvGene = nullptr;
-  QMenu *pmAssist = nullptr;
-
  private:
   void CreateLayout();
-  void CreatePages();
+  void CreateSubsystems();
   void CreateActions();
   void CreateMenus();
 
@@ -105,11 +59,23 @@ class TfrmMain : public QMainWindow, public TSkinForm {
 
   void actRefreshExecute();
   void TimerRefreshTimer();
+  QAction *Action(const char *name) const;
 
   QString FStorePath;
   std::unique_ptr<TLocalStore> FStore;
   TWebService *FWebService = nullptr;
+  std::unique_ptr<TSettingsCache> FSettings;
   TActionList *FActionList = nullptr;
+
+  QTreeWidget *FTree = nullptr;
+  QSplitter *FRightSplitter = nullptr;
+  QTabWidget *FPageControl = nullptr;
+  QTimer *FTimerRefresh = nullptr;
+
+  TObjectLists *FLists = nullptr;
   TNavigator *FNavigator = nullptr;
+  TQueryPage *FQueryPage = nullptr;
+  TDataPage *FDataPage = nullptr;
+  TfrmDBProperties *FDBProperties = nullptr;
   TConnectionFlows *FConnectionFlows = nullptr;
 };

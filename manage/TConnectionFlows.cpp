@@ -1,7 +1,7 @@
 #include "TConnectionFlows.h"
 
 #include "TLocalStore.h"
-#include "TNavigator.h"
+#include "TSettingsCache.h"
 #include "TSkinForm.h"
 #include "TStoreError.h"
 #include "TTreeNodes.h"
@@ -22,44 +22,49 @@ TStoreParams ConnectionParams(const TConnectionSettings &values) {
 
 }  // namespace
 
-TConnectionFlows::TConnectionFlows(TParts parts, QObject *parent) : QObject(parent), P(std::move(parts)) {}
+TConnectionFlows::TConnectionFlows(TfrmDBProperties &dialog, TLocalStore &store, TSettingsCache &settings,
+                                   QTreeWidget *tvDB, TXListView *lvGene, std::function<void()> refresh,
+                                   QObject *parent)
+    : QObject(parent), FDialog(dialog), FStore(store), FSettings(settings), FTree(tvDB), FGene(lvGene),
+      FRefresh(std::move(refresh)) {}
 
 QTreeWidgetItem *TConnectionFlows::TargetConnection() const {
-  QTreeWidgetItem *node = P.tvDB->currentItem();
+  QTreeWidgetItem *node = FTree->currentItem();
   if (TTreeNodes::Kind(node) != nkRoot) return node;
-  QTreeWidgetItem *item = P.lvGene->currentItem();
+  QTreeWidgetItem *item = FGene->currentItem();
   return item && item->isSelected() ? TTreeNodes::Referred(item) : nullptr;
 }
 
 void TConnectionFlows::SelectAndRefresh(QTreeWidgetItem *node) {
-  P.tvDB->setCurrentItem(node);
-  P.Refresh();
+  FTree->setCurrentItem(node);
+  FRefresh();
 }
 
 void TConnectionFlows::actNewConnectExecute() {
-  P.Dialog->SetValues({});
-  if (P.Dialog->Execute(QStringLiteral("Nouvelle connexion")) != 1) return;
-  P.Store->Execute(TStoreStatement::qryInsertDataBase, ConnectionParams(P.Dialog->Values()));
-  SelectAndRefresh(P.tvDB->topLevelItem(0));
+  FDialog.SetValues({});
+  if (FDialog.Execute(QStringLiteral("Nouvelle connexion")) != 1) return;
+  FStore.Execute(TStoreStatement::qryInsertDataBase, ConnectionParams(FDialog.Values()));
+  SelectAndRefresh(FTree->topLevelItem(0));
 }
 
 void TConnectionFlows::actEditConnectExecute() {
   QTreeWidgetItem *target = TargetConnection();
   if (!target) return;
-  P.Navigator->LoadConnectionSettings(target);
+  FSettings.LoadConnectionSettings(TTreeNodes::Key(target));
+  const TWebService &ws = FSettings.WebService();
   TConnectionSettings values;
   values.Title = target->text(0);
-  values.WebServer = P.WebService->WebServer;
-  values.SQLServer = P.WebService->SQLServer;
-  values.Account = P.WebService->Account;
-  values.Password = P.WebService->Password;
-  values.Database = P.WebService->Database;
-  P.Dialog->SetValues(values);
-  if (P.Dialog->Execute(QStringLiteral("Propriétés")) != 1) return;
-  TStoreParams params = ConnectionParams(P.Dialog->Values());
+  values.WebServer = ws.WebServer;
+  values.SQLServer = ws.SQLServer;
+  values.Account = ws.Account;
+  values.Password = ws.Password;
+  values.Database = ws.Database;
+  FDialog.SetValues(values);
+  if (FDialog.Execute(QStringLiteral("Propriétés")) != 1) return;
+  TStoreParams params = ConnectionParams(FDialog.Values());
   params.emplace_back("PK_DATABASE", TTreeNodes::Key(target));
-  P.Store->Execute(TStoreStatement::qryUpdateDataBase, params);
-  SelectAndRefresh(P.tvDB->topLevelItem(0));
+  FStore.Execute(TStoreStatement::qryUpdateDataBase, params);
+  SelectAndRefresh(FTree->topLevelItem(0));
 }
 
 void TConnectionFlows::actDeleteConnectExecute() {
@@ -70,7 +75,7 @@ void TConnectionFlows::actDeleteConnectExecute() {
       QLatin1Char('?');
   if (MessageDialog(question, mtConfirmation, {mbOK, mbCancel}, 0) != 1) return;
   try {
-    P.Store->Execute(TStoreStatement::qryDeleteDataBase, {{"PK_DATABASE", TTreeNodes::Key(target)}});
+    FStore.Execute(TStoreStatement::qryDeleteDataBase, {{"PK_DATABASE", TTreeNodes::Key(target)}});
   } catch (const TStoreError &error) {
     const QString message = error.Message().contains(QLatin1String("connexe"))
                                 ? QStringLiteral("Il faut d'abord supprimer les requêtes")

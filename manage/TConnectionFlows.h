@@ -7,8 +7,7 @@
 class QTreeWidget;
 class QTreeWidgetItem;
 class TLocalStore;
-class TNavigator;
-class TWebService;
+class TSettingsCache;
 class TXListView;
 class TfrmDBProperties;
 
@@ -17,17 +16,9 @@ class TConnectionFlows : public QObject {
   Q_OBJECT
 
  public:
-  struct TParts {
-    TfrmDBProperties *Dialog = nullptr;
-    TLocalStore *Store = nullptr;
-    TWebService *WebService = nullptr;
-    TNavigator *Navigator = nullptr;
-    QTreeWidget *tvDB = nullptr;
-    TXListView *lvGene = nullptr;
-    std::function<void()> Refresh;  // runs the refresh action
-  };
-
-  explicit TConnectionFlows(TParts parts, QObject *parent = nullptr);
+  // refresh runs the refresh action.
+  TConnectionFlows(TfrmDBProperties &dialog, TLocalStore &store, TSettingsCache &settings, QTreeWidget *tvDB,
+                   TXListView *lvGene, std::function<void()> refresh, QObject *parent = nullptr);
 
   void actNewConnectExecute();
   void actEditConnectExecute();
@@ -38,5 +29,11 @@ class TConnectionFlows : public QObject {
 
  private:
   void SelectAndRefresh(QTreeWidgetItem *node);
-  TParts P;
+
+  TfrmDBProperties &FDialog;
+  TLocalStore &FStore;
+  TSettingsCache &FSettings;
+  QTreeWidget *FTree;
+  TXListView *FGene;
+  std::function<void()> FRefresh;
 };

@@ -119,6 +119,8 @@ QLineEdit *TfrmDBProperties::NewEdit(const char *name, const QString &caption, c
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   label->setBuddy(edit);
+  // Read out as the label reads, without its colon.
+  edit->setAccessibleName(QString(caption).remove(QStringLiteral(" :")));
   FLabels << label;
   connect(edit, &QLineEdit::textChanged, this, &TfrmDBProperties::doChange);
   return edit;

@@ -4,13 +4,14 @@
 #include "TObjectLists.h"
 #include "TSkinForm.h"
 #include "TTreeNodes.h"
+#include "TSettingsCache.h"
 #include "TWebService.h"
 #include "TXListView.h"
-
-#include <Qsci/qsciscintilla.h>
+#include "UUserAction.h"
 
 #include <QApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -53,14 +54,42 @@ void CollectDescendants(QTreeWidgetItem *node, QSet<QTreeWidgetItem *> &into) {
 
 }  // namespace
 
-TNavigator::TNavigator(const TNavigatorWidgets &widgets, TLocalStore &store, TWebService &webService,
-                       QObject *parent)
-    : QObject(parent), W(widgets), FStore(store), FWebService(webService),
-      FLists(new TObjectLists(widgets, this)) {
-  W.lvGene->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(W.lvGene, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-    if (FGeneMenu) FGeneMenu->popup(W.lvGene->viewport()->mapToGlobal(pos));
+TNavigator::TNavigator(QTreeWidget *tvDB, TObjectLists &lists, QWidget *queryPage, QWidget *dataPage,
+                       TLocalStore &store, TSettingsCache &settings, QObject *parent)
+    : QObject(parent), FTree(tvDB), FLists(lists), FQueryPage(queryPage), FDataPage(dataPage), FStore(store),
+      FSettings(settings) {
+  TXListView *gene = FLists.lvGene();
+  gene->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(gene, &QWidget::customContextMenuRequested, this, [this, gene](const QPoint &pos) {
+    if (FGeneMenu) FGeneMenu->popup(gene->viewport()->mapToGlobal(pos));
   });
+  connect(FTree, &QTreeWidget::currentItemChanged, this,
+          UserSlot([this](QTreeWidgetItem *node) { tvDBChange(node); }));
+  connect(FTree, &QTreeWidget::itemExpanded, this, UserSlot([this](QTreeWidgetItem *node) { tvDBExpanding(node); }));
+  // The context menu acts on the selected node: a right click must not
+  // move the selection (which would load the clicked node, maybe from the
+  // server). The menu itself still comes, from the context-menu event.
+  FTree->viewport()->installEventFilter(this);
+}
+
+void TNavigator::SetGeneMenus(QMenu *rootMenu, QMenu *connectionMenu) {
+  FRootMenu = rootMenu;
+  FConnectionMenu = connectionMenu;
+}
+
+bool TNavigator::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == FTree->viewport()) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) return true;
+        break;
+      default:
+        break;
+    }
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void TNavigator::tvDBChange(QTreeWidgetItem *node) {
@@ -86,7 +115,7 @@ void TNavigator::ShowNode(QTreeWidgetItem *node) {
       LoadConnections(node, needsLoading);
       break;
     case nkConnection:
-      FLists->FillGeneralList(node);
+      FLists.FillGeneralList(node);
       break;
     case nkTablesFolder:
       LoadTables(node, needsLoading);
@@ -104,18 +133,18 @@ void TNavigator::ShowNode(QTreeWidgetItem *node) {
     default:
       break;
   }
-  FLists->UpdatePages();
+  FLists.UpdatePages();
   switch (kind) {
     case nkRoot:
-      FGeneMenu = W.pmDB;
+      FGeneMenu = FRootMenu;
       break;
     case nkConnection:
     case nkTablesFolder:
-      FGeneMenu = W.pmlvGene;
+      FGeneMenu = FConnectionMenu;
       break;
     case nkTable:
     case nkColumn:
-      W.PageControl->setCurrentWidget(W.tsFields);
+      FLists.ActivatePage(FLists.tsFields());
       break;
     default:
       FGeneMenu = nullptr;
@@ -134,7 +163,7 @@ QTreeWidgetItem *TNavigator::AddTreeNode(QTreeWidgetItem *parent, int kind, cons
 void TNavigator::DeleteChildren(QTreeWidgetItem *node) {
   QSet<QTreeWidgetItem *> doomed;
   CollectDescendants(node, doomed);
-  FLists->ForgetNodes(doomed);
+  FLists.ForgetNodes(doomed);
   qDeleteAll(node->takeChildren());
 }
 
@@ -146,30 +175,13 @@ void TNavigator::Reload(QTreeWidgetItem *node) {
 }
 
 void TNavigator::LoadConnectionSettings(QTreeWidgetItem *node) {
-  while (node && TTreeNodes::Kind(node) != nkConnection) node = node->parent();
-  if (!node) return;
-  const qint64 key = TTreeNodes::Key(node);
-  if (key == FWebService.Tag) return;
-  // The key is kept even when the read fails, until a refresh or another
-  // connection asks again.
-  FWebService.Tag = int(key);
-  try {
-    TStoreRows rows = FStore.Select(TStoreStatement::qrySelectDatabase, {{"PK_DATABASE", key}});
-    if (rows.Eof()) return;
-    FWebService.WebServer = rows.AsString("SERVEUR_WEB");
-    FWebService.SQLServer = rows.AsString("SERVEUR_MYSQL");
-    FWebService.Account = rows.AsString("COMPTE_MYSQL");
-    FWebService.Password = rows.AsString("MDP_MYSQL");
-    FWebService.Database = rows.AsString("BASE_DE_DONNEES");
-    FWebService.Service = QStringLiteral("SQL");
-  } catch (const std::exception &) {
-    // The settings stay as they were; the request will say what is wrong.
-  }
+  if (QTreeWidgetItem *connection = TTreeNodes::ConnectionOf(node))
+    FSettings.LoadConnectionSettings(TTreeNodes::Key(connection));
 }
 
 bool TNavigator::ShowRequestError() const {
-  if (FWebService.ErrorText.isEmpty()) return false;
-  MessageDialog(FWebService.ErrorText, mtError, TMsgDlgButtons(mbOK), 0);
+  if (FSettings.WebService().ErrorText.isEmpty()) return false;
+  MessageDialog(FSettings.WebService().ErrorText, mtError, TMsgDlgButtons(mbOK), 0);
   return true;
 }
 
@@ -187,51 +199,51 @@ void TNavigator::LoadConnections(QTreeWidgetItem *root, bool needsLoading) {
       TTreeNodes::SetKey(queries, TTreeNodes::Key(connection));
     }
   }
-  FLists->FillGeneralList(root);
+  FLists.FillGeneralList(root);
 }
 
 void TNavigator::LoadTables(QTreeWidgetItem *folder, bool needsLoading) {
-  FLists->Mark(W.tsTables);
-  FLists->UpdatePath(folder);
-  TBatchUpdate batch(W.lvTables);
+  FLists.Mark(FLists.tsTables());
+  FLists.UpdatePath(folder);
+  TBatchUpdate batch(FLists.lvTables());
   // Only the items go: the sort the user chose carries over.
-  W.lvTables->clear();
+  FLists.lvTables()->clear();
   if (!needsLoading) {
-    TObjectLists::FillList(W.lvTables, TTreeNodes::Rows(folder), nkTable);
+    TObjectLists::FillList(FLists.lvTables(), TTreeNodes::Rows(folder), nkTable);
     return;
   }
   LoadConnectionSettings(folder);
-  FWebService.Execute(QStringLiteral("show table status"));
+  FSettings.WebService().Execute(QStringLiteral("show table status"));
   QList<QStringList> rows;
   if (!ShowRequestError()) {
     QList<QTreeWidgetItem *> tables;
-    for (; !FWebService.Eof(); FWebService.Next()) {
-      const QString name = FWebService.GetValue(QStringLiteral("NAME"));
+    for (; !FSettings.WebService().Eof(); FSettings.WebService().Next()) {
+      const QString name = FSettings.WebService().GetValue(QStringLiteral("NAME"));
       auto *table = new QTreeWidgetItem(QStringList(name));
       TTreeNodes::SetKind(table, nkTable);
       TTreeNodes::AddPlaceholder(table);
       tables << table;
-      rows << QStringList{QString::number(FWebService.RowIndex), name,
-                          FWebService.GetValue(QStringLiteral("ROWS")),
-                          FWebService.GetValue(QStringLiteral("DATA_LENGTH")),
-                          FWebService.GetValue(QStringLiteral("CREATE_TIME")),
-                          FWebService.GetValue(QStringLiteral("UPDATE_TIME"))};
+      rows << QStringList{QString::number(FSettings.WebService().RowIndex), name,
+                          FSettings.WebService().GetValue(QStringLiteral("ROWS")),
+                          FSettings.WebService().GetValue(QStringLiteral("DATA_LENGTH")),
+                          FSettings.WebService().GetValue(QStringLiteral("CREATE_TIME")),
+                          FSettings.WebService().GetValue(QStringLiteral("UPDATE_TIME"))};
     }
     folder->addChildren(tables);
   }
   TTreeNodes::SetRows(folder, rows);
-  TObjectLists::FillList(W.lvTables, rows, nkTable);
+  TObjectLists::FillList(FLists.lvTables(), rows, nkTable);
 }
 
 void TNavigator::LoadQueries(QTreeWidgetItem *folder, bool needsLoading) {
-  FLists->Mark(W.tsQueries);
-  FLists->UpdatePath(folder);
-  TBatchUpdate batch(W.lvQueries);
-  W.lvQueries->Clear();
+  FLists.Mark(FLists.tsQueries());
+  FLists.UpdatePath(folder);
+  TBatchUpdate batch(FLists.lvQueries());
+  FLists.lvQueries()->Clear();
   QList<QTreeWidgetItem *> nodes;
   if (!needsLoading) {
     for (int i = 0; i < folder->childCount(); ++i) nodes << folder->child(i);
-    TObjectLists::FillList(W.lvQueries, TTreeNodes::Rows(folder), nkQuery, nodes);
+    TObjectLists::FillList(FLists.lvQueries(), TTreeNodes::Rows(folder), nkQuery, nodes);
     return;
   }
   QList<QStringList> rows;
@@ -239,63 +251,57 @@ void TNavigator::LoadQueries(QTreeWidgetItem *folder, bool needsLoading) {
       FStore.Select(TStoreStatement::qrySelectQueries, {{"FK_DATABASE", TTreeNodes::Key(folder)}});
   for (; !queries.Eof(); queries.Next()) {
     rows << QStringList{queries.AsString("TITRE"),
-                        TObjectLists::StoreDateText(queries.AsDateTime("DATE_CREATION")),
-                        TObjectLists::StoreDateText(queries.AsDateTime("DATE_MODIFICATION"))};
+                        TLocalStore::DateTimeText(queries.AsDateTime("DATE_CREATION")),
+                        TLocalStore::DateTimeText(queries.AsDateTime("DATE_MODIFICATION"))};
     QTreeWidgetItem *node = AddTreeNode(folder, nkQuery, queries.AsString("TITRE"));
     TTreeNodes::SetKey(node, queries.AsInteger("PK_REQUETE"));
     nodes << node;
   }
   TTreeNodes::SetRows(folder, rows);
-  TObjectLists::FillList(W.lvQueries, rows, nkQuery, nodes);
+  TObjectLists::FillList(FLists.lvQueries(), rows, nkQuery, nodes);
 }
 
 void TNavigator::LoadColumns(QTreeWidgetItem *node, bool needsLoading) {
-  FLists->Mark(W.tsFields);
-  FLists->Mark(W.tsDatas);
+  FLists.Mark(FLists.tsFields());
+  FLists.Mark(FDataPage);
   QTreeWidgetItem *table = TTreeNodes::Kind(node) == nkColumn ? node->parent() : node;
-  FLists->UpdatePath(table);
-  TBatchUpdate batch(W.lvFields);
-  W.lvFields->Clear();
+  FLists.UpdatePath(table);
+  TBatchUpdate batch(FLists.lvFields());
+  FLists.lvFields()->Clear();
   if (!needsLoading) {
-    TObjectLists::FillList(W.lvFields, TTreeNodes::Rows(table), nkColumn);
+    TObjectLists::FillList(FLists.lvFields(), TTreeNodes::Rows(table), nkColumn);
     return;
   }
   LoadConnectionSettings(table);
   // The name goes as it is, unquoted, as the user would type it.
-  FWebService.Execute(QStringLiteral("show columns from ") + table->text(0));
+  FSettings.WebService().Execute(QStringLiteral("show columns from ") + table->text(0));
   QList<QStringList> rows;
   if (!ShowRequestError()) {
     QList<QTreeWidgetItem *> columns;
-    for (; !FWebService.Eof(); FWebService.Next()) {
-      const QString name = FWebService.GetValue(QStringLiteral("FIELD"));
+    for (; !FSettings.WebService().Eof(); FSettings.WebService().Next()) {
+      const QString name = FSettings.WebService().GetValue(QStringLiteral("FIELD"));
       auto *column = new QTreeWidgetItem(QStringList(name));
       TTreeNodes::SetKind(column, nkColumn);
       columns << column;
-      rows << QStringList{QString::number(FWebService.RowIndex), name,
-                          FWebService.GetValue(QStringLiteral("TYPE")),
-                          FWebService.GetValue(QStringLiteral("NULL")),
-                          FWebService.GetValue(QStringLiteral("KEY")),
-                          FWebService.GetValue(QStringLiteral("DEFAULT")),
-                          FWebService.GetValue(QStringLiteral("EXTRA"))};
+      rows << QStringList{QString::number(FSettings.WebService().RowIndex), name,
+                          FSettings.WebService().GetValue(QStringLiteral("TYPE")),
+                          FSettings.WebService().GetValue(QStringLiteral("NULL")),
+                          FSettings.WebService().GetValue(QStringLiteral("KEY")),
+                          FSettings.WebService().GetValue(QStringLiteral("DEFAULT")),
+                          FSettings.WebService().GetValue(QStringLiteral("EXTRA"))};
     }
     table->addChildren(columns);
   }
   TTreeNodes::SetRows(table, rows);
-  TObjectLists::FillList(W.lvFields, rows, nkColumn);
+  TObjectLists::FillList(FLists.lvFields(), rows, nkColumn);
 }
 
 void TNavigator::LoadQueryText(QTreeWidgetItem *node) {
-  FLists->Mark(W.tsQuery);
-  FLists->Mark(W.tsDatas);
-  FLists->UpdatePath(node);
+  FLists.Mark(FQueryPage);
+  FLists.Mark(FDataPage);
+  FLists.UpdatePath(node);
   LoadConnectionSettings(node);
-  TStoreRows rows = FStore.Select(TStoreStatement::qrySelectQuerySQL, {{"PK_REQUETE", TTreeNodes::Key(node)}});
-  if (rows.Eof()) {
-    W.mQuery->clear();
-  } else {
-    W.mQuery->setText(rows.AsString("REQUETE"));
-  }
-  // A query opened afresh has no history to undo into another query.
-  W.mQuery->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-  W.mQuery->markerDeleteAll();
+  const TStoreRows rows =
+      FStore.Select(TStoreStatement::qrySelectQuerySQL, {{"PK_REQUETE", TTreeNodes::Key(node)}});
+  emit QueryTextLoaded(rows.Eof() ? QString() : rows.AsString("REQUETE"));
 }

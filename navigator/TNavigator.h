@@ -1,14 +1,15 @@
 #pragma once
 
-#include "TNavigatorWidgets.h"
-
 #include <QObject>
 #include <QSet>
 
+class QMenu;
+class QTreeWidget;
 class QTreeWidgetItem;
+class QWidget;
 class TLocalStore;
 class TObjectLists;
-class TWebService;
+class TSettingsCache;
 
 // The connection tree: lazily loaded nodes, what selecting or expanding one
 // of them shows, and which connection's settings the web service carries.
@@ -16,10 +17,15 @@ class TNavigator : public QObject {
   Q_OBJECT
 
  public:
-  TNavigator(const TNavigatorWidgets &widgets, TLocalStore &store, TWebService &webService,
-             QObject *parent = nullptr);
+  // queryPage and dataPage are the pages a saved query, a table or a column
+  // shows besides the navigator's own.
+  TNavigator(QTreeWidget *tvDB, TObjectLists &lists, QWidget *queryPage, QWidget *dataPage, TLocalStore &store,
+             TSettingsCache &settings, QObject *parent = nullptr);
 
-  TObjectLists &Lists() const { return *FLists; }
+  TObjectLists &Lists() const { return FLists; }
+  // The general list's context menus: one while the root is shown, the
+  // other while a connection or the tables folder is.
+  void SetGeneMenus(QMenu *rootMenu, QMenu *connectionMenu);
 
   // Both the selection change and the expansion run ShowNode.
   void tvDBChange(QTreeWidgetItem *node);
@@ -37,6 +43,14 @@ class TNavigator : public QObject {
   // loads it afresh.
   void Reload(QTreeWidgetItem *node);
 
+ signals:
+  // A saved query was opened: its stored text (empty when it has none, or
+  // when its row is gone), for the editor to show from scratch.
+  void QueryTextLoaded(const QString &text);
+
+ protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
  private:
   void LoadConnections(QTreeWidgetItem *root, bool needsLoading);
   void LoadTables(QTreeWidgetItem *folder, bool needsLoading);
@@ -46,9 +60,13 @@ class TNavigator : public QObject {
   // Shows the error of the last request; false when there was none.
   bool ShowRequestError() const;
 
-  TNavigatorWidgets W;
+  QTreeWidget *FTree;
+  TObjectLists &FLists;
+  QWidget *FQueryPage;
+  QWidget *FDataPage;
   TLocalStore &FStore;
-  TWebService &FWebService;
-  TObjectLists *FLists;
+  TSettingsCache &FSettings;
+  QMenu *FRootMenu = nullptr;
+  QMenu *FConnectionMenu = nullptr;
   QMenu *FGeneMenu = nullptr;
 };

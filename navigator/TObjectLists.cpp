@@ -3,60 +3,126 @@
 #include "TImageList.h"
 #include "TTreeNodes.h"
 #include "TXListView.h"
+#include "UUserAction.h"
 
-#include <QDateTime>
 #include <QKeyEvent>
-#include <QLocale>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
-TObjectLists::TObjectLists(const TNavigatorWidgets &widgets, QObject *parent)
-    : QObject(parent), W(widgets) {
-  W.lvGene->installEventFilter(this);
-  connect(W.tvPath, &QTreeWidget::itemClicked, this, [this] { tvPathClick(); });
-  connect(W.lvGene, &QTreeWidget::itemDoubleClicked, this, [this] { actSelectGeneExecute(); });
-  connect(W.lvQueries, &QTreeWidget::itemDoubleClicked, this, [this] { lvQueriesDblClick(); });
+namespace {
+
+TXListView *NewPage(const char *pageName, const char *listName, const QString &accessibleName, QWidget **page) {
+  *page = new QWidget;
+  (*page)->setObjectName(QLatin1String(pageName));
+  auto *list = new TXListView(*page);
+  list->setObjectName(QLatin1String(listName));
+  list->setAccessibleName(accessibleName);
+  list->setIconSize(QSize(16, 16));
+  auto *layout = new QVBoxLayout(*page);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(list);
+  return list;
+}
+
+}  // namespace
+
+TObjectLists::TObjectLists(QTreeWidget *tvDB, QTabWidget *pageControl, QObject *parent)
+    : QObject(parent), FTree(tvDB), FPageControl(pageControl) {
+  CreateWidgets();
+  FGene->installEventFilter(this);
+}
+
+TObjectLists::~TObjectLists() = default;
+
+void TObjectLists::CreateWidgets() {
+  FPath = new QTreeWidget;
+  FPath->setObjectName(QStringLiteral("tvPath"));
+  FPath->setAccessibleName(QStringLiteral("Chemin"));
+  FPath->setHeaderHidden(true);
+  FPath->setIndentation(19);
+  FPath->setIconSize(QSize(16, 16));
+  FPath->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+  FGene = NewPage("tsGene", "lvGene", QStringLiteral("Contenu"), &FGenePage);
+  FGene->SetViewStyle(TXListView::vsList);
+  FGene->AddColumn(QString(), 300);
+
+  FTables = NewPage("tsTables", "lvTables", QStringLiteral("Tables"), &FTablesPage);
+  FTables->AddColumn(QStringLiteral("N°"), 35);
+  FTables->AddColumn(QStringLiteral("Nom"), 180);
+  FTables->AddColumn(QStringLiteral("Lignes"), 70, Qt::AlignRight);
+  FTables->AddColumn(QStringLiteral("Taille"), 70, Qt::AlignRight);
+  FTables->AddColumn(QStringLiteral("Créé le"), 120);
+  FTables->AddColumn(QStringLiteral("Modifiée le"), 120);
+
+  FFields = NewPage("tsFields", "lvFields", QStringLiteral("Colonnes"), &FFieldsPage);
+  FFields->AddColumn(QStringLiteral("N°"), 35);
+  FFields->AddColumn(QStringLiteral("Nom"), 180);
+  FFields->AddColumn(QStringLiteral("Type"), 90);
+  FFields->AddColumn(QStringLiteral("Nul autorisé"), 70, Qt::AlignHCenter);
+  FFields->AddColumn(QStringLiteral("Clé"), 40, Qt::AlignHCenter);
+  FFields->AddColumn(QStringLiteral("Défaut"), 100);
+  FFields->AddColumn(QStringLiteral("Extra"), 100);
+
+  FQueries = NewPage("tsQueries", "lvQueries", QStringLiteral("Requêtes"), &FQueriesPage);
+  FQueries->AddColumn(QStringLiteral("Nom"), 300);
+  FQueries->AddColumn(QStringLiteral("Date création"), 120);
+  FQueries->AddColumn(QStringLiteral("Date modification"), 120);
+
+  connect(FPath, &QTreeWidget::itemClicked, this, UserSlot([this] { tvPathClick(); }));
+  connect(FGene, &QTreeWidget::itemDoubleClicked, this, UserSlot([this] { actSelectGeneExecute(); }));
+  connect(FQueries, &QTreeWidget::itemDoubleClicked, this, UserSlot([this] { lvQueriesDblClick(); }));
 }
 
 void TObjectLists::Mark(QWidget *page) { FMarked.insert(page); }
 
 void TObjectLists::UpdatePages() {
+  // Pages switched by the program are not the user's choice: nothing
+  // listening for the user's switches hears of them.
+  const QSignalBlocker quiet(FPageControl);
   int first = -1;
-  for (int i = 0; i < W.PageControl->count(); ++i) {
-    QWidget *page = W.PageControl->widget(i);
+  for (int i = 0; i < FPageControl->count(); ++i) {
+    QWidget *page = FPageControl->widget(i);
     const bool shown = FMarked.contains(page);
-    W.PageControl->setTabVisible(i, shown);
+    FPageControl->setTabVisible(i, shown);
     if (shown && first < 0) first = i;
   }
   FMarked.clear();
-  if (first >= 0) W.PageControl->setCurrentIndex(first);
+  if (first >= 0) FPageControl->setCurrentIndex(first);
+}
+
+void TObjectLists::ActivatePage(QWidget *page) {
+  const QSignalBlocker quiet(FPageControl);
+  FPageControl->setCurrentWidget(page);
 }
 
 void TObjectLists::UpdatePath(QTreeWidgetItem *node) {
-  W.tvPath->setUpdatesEnabled(false);
-  W.tvPath->clear();
+  FPath->setUpdatesEnabled(false);
+  FPath->clear();
   QList<QTreeWidgetItem *> chain;
   for (QTreeWidgetItem *up = node; up; up = up->parent()) chain.prepend(up);
   QTreeWidgetItem *previous = nullptr;
   for (QTreeWidgetItem *treeNode : chain) {
-    auto *pathNode = previous ? new QTreeWidgetItem(previous) : new QTreeWidgetItem(W.tvPath);
+    auto *pathNode = previous ? new QTreeWidgetItem(previous) : new QTreeWidgetItem(FPath);
     pathNode->setText(0, treeNode->text(0));
     pathNode->setIcon(0, treeNode->icon(0));
     TTreeNodes::SetReferred(pathNode, treeNode);
     previous = pathNode;
   }
-  W.tvPath->expandAll();
-  if (previous) W.tvPath->setCurrentItem(previous);
-  W.tvPath->setUpdatesEnabled(true);
+  FPath->expandAll();
+  if (previous) FPath->setCurrentItem(previous);
+  FPath->setUpdatesEnabled(true);
 }
 
 void TObjectLists::FillGeneralList(QTreeWidgetItem *node) {
-  Mark(W.tsGene);
-  const int index = W.PageControl->indexOf(W.tsGene);
-  W.PageControl->setTabText(index, node->text(0));
-  W.PageControl->setTabIcon(index, imgObjects16().Icon(TTreeNodes::Kind(node)));
-  W.lvGene->setUpdatesEnabled(false);
-  W.lvGene->Clear();
+  Mark(FGenePage);
+  const int index = FPageControl->indexOf(FGenePage);
+  FPageControl->setTabText(index, node->text(0));
+  FPageControl->setTabIcon(index, imgObjects16().Icon(TTreeNodes::Kind(node)));
+  FGene->setUpdatesEnabled(false);
+  FGene->Clear();
   QList<QTreeWidgetItem *> items;
   for (int i = 0; i < node->childCount(); ++i) {
     QTreeWidgetItem *child = node->child(i);
@@ -65,8 +131,8 @@ void TObjectLists::FillGeneralList(QTreeWidgetItem *node) {
     TTreeNodes::SetReferred(item, child);
     items << item;
   }
-  W.lvGene->addTopLevelItems(items);
-  W.lvGene->setUpdatesEnabled(true);
+  FGene->addTopLevelItems(items);
+  FGene->setUpdatesEnabled(true);
   UpdatePath(node);
 }
 
@@ -87,23 +153,23 @@ void TObjectLists::FillList(TXListView *list, const QList<QStringList> &rows, in
 }
 
 void TObjectLists::tvPathClick() {
-  if (QTreeWidgetItem *node = TTreeNodes::Referred(W.tvPath->currentItem())) W.tvDB->setCurrentItem(node);
+  if (QTreeWidgetItem *node = TTreeNodes::Referred(FPath->currentItem())) FTree->setCurrentItem(node);
 }
 
 void TObjectLists::actSelectGeneExecute() {
-  QTreeWidgetItem *item = W.lvGene->currentItem();
+  QTreeWidgetItem *item = FGene->currentItem();
   if (!item || !item->isSelected()) return;
-  if (QTreeWidgetItem *node = TTreeNodes::Referred(item)) W.tvDB->setCurrentItem(node);
+  if (QTreeWidgetItem *node = TTreeNodes::Referred(item)) FTree->setCurrentItem(node);
 }
 
 void TObjectLists::lvQueriesDblClick() {
-  QTreeWidgetItem *item = W.lvQueries->currentItem();
+  QTreeWidgetItem *item = FQueries->currentItem();
   if (!item || !item->isSelected()) return;
-  if (QTreeWidgetItem *node = TTreeNodes::Referred(item)) W.tvDB->setCurrentItem(node);
+  if (QTreeWidgetItem *node = TTreeNodes::Referred(item)) FTree->setCurrentItem(node);
 }
 
 bool TObjectLists::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == W.lvGene && event->type() == QEvent::KeyPress) {
+  if (watched == FGene && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       if (FRunSelectGene) FRunSelectGene();
@@ -115,23 +181,10 @@ bool TObjectLists::eventFilter(QObject *watched, QEvent *event) {
 
 void TObjectLists::ForgetNodes(const QSet<QTreeWidgetItem *> &deleted) {
   if (deleted.isEmpty()) return;
-  for (TXListView *list : {W.lvGene, W.lvQueries})
+  for (TXListView *list : {FGene, FQueries})
     for (int i = 0; i < list->topLevelItemCount(); ++i)
       if (deleted.contains(TTreeNodes::Referred(list->topLevelItem(i))))
         TTreeNodes::SetReferred(list->topLevelItem(i), nullptr);
-  for (QTreeWidgetItem *path = W.tvPath->topLevelItem(0); path; path = path->child(0))
+  for (QTreeWidgetItem *path = FPath->topLevelItem(0); path; path = path->child(0))
     if (deleted.contains(TTreeNodes::Referred(path))) TTreeNodes::SetReferred(path, nullptr);
-}
-
-QString TObjectLists::StoreDateText(const QDateTime &value) {
-  if (!value.isValid()) return {};
-  const QLocale locale = QLocale::system();
-  QString text = locale.toString(value.date(), QLocale::ShortFormat);
-  if (value.time() != QTime(0, 0)) {
-    // The long time format, without the time zone Qt adds to it.
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    text += QLatin1Char(' ') + value.time().toString(format.trimmed());
-  }
-  return text;
 }

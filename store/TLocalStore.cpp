@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlError>
 
@@ -108,6 +109,19 @@ QDateTime TLocalStore::ParseDateTime(const QString &text) {
   QDateTime value = QDateTime::fromString(text, QLatin1String(kDateFormat));
   if (!value.isValid()) value = QDateTime::fromString(text, Qt::ISODate);
   return value;
+}
+
+QString TLocalStore::DateTimeText(const QDateTime &value) {
+  if (!value.isValid()) return {};
+  const QLocale locale = QLocale::system();
+  QString text = locale.toString(value.date(), QLocale::ShortFormat);
+  if (value.time() != QTime(0, 0)) {
+    // The long time format, without the time zone Qt adds to it.
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    text += QLatin1Char(' ') + value.time().toString(format.trimmed());
+  }
+  return text;
 }
 
 void TLocalStore::Open(const QString &path) {

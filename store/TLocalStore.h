@@ -50,6 +50,9 @@ class TLocalStore {
   // How dates are written into the store and read back as text.
   static QString FormatDateTime(const QDateTime &value);
   static QDateTime ParseDateTime(const QString &text);
+  // A date and time as the store's fields give it as text: the user's
+  // short date, then the time with seconds, left out at exactly midnight.
+  static QString DateTimeText(const QDateTime &value);
 
   // Creates the file from the template when absent, then opens it.
   // Throws TStoreError with a message for the user.

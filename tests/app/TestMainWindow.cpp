@@ -65,11 +65,11 @@ class TestMainWindow : public QObject {
     TfrmMain &main = Start();
     QCOMPARE(main.FormTitle(), QStringLiteral("Vantrel"));
     QCOMPARE(main.windowTitle(), QStringLiteral("Vantrel"));
-    QCOMPARE(main.tvDB->topLevelItemCount(), 1);
-    QTreeWidgetItem *root = main.tvDB->topLevelItem(0);
+    QCOMPARE(F.W.tvDB->topLevelItemCount(), 1);
+    QTreeWidgetItem *root = F.W.tvDB->topLevelItem(0);
     QCOMPARE(root->text(0), QStringLiteral("Bases"));
     QCOMPARE(TTreeNodes::Kind(root), int(nkRoot));
-    QCOMPARE(main.tvDB->currentItem(), root);
+    QCOMPARE(F.W.tvDB->currentItem(), root);
     QVERIFY(root->isExpanded());
     QCOMPARE(ChildTexts(root), (QStringList{"C", "B", "A"}));
     QCOMPARE(ChildTexts(root->child(0)), (QStringList{"Tables", "Requêtes"}));
@@ -78,9 +78,9 @@ class TestMainWindow : public QObject {
 
   void firstStartCreatesTheStore() {
     QVERIFY(!QFileInfo::exists(StorePath()));
-    TfrmMain &main = Start();
+    Start();
     QVERIFY(QFileInfo::exists(StorePath()));
-    QCOMPARE(main.tvDB->topLevelItem(0)->childCount(), 0);
+    QCOMPARE(F.W.tvDB->topLevelItem(0)->childCount(), 0);
   }
 
   void unusableStoreEndsTheStartUp() {
@@ -96,15 +96,15 @@ class TestMainWindow : public QObject {
   }
 
   void pagesInOrder() {
-    TfrmMain &main = Start();
+    Start();
     const QStringList names{"tsGene", "tsTables", "tsFields", "tsQueries", "tsQuery", "tsDatas"};
     const QStringList captions{"", "Tables", "Colonnes", "Requêtes", "Requête", "Données"};
-    QCOMPARE(main.PageControl->count(), names.size());
+    QCOMPARE(F.W.PageControl->count(), names.size());
     for (int i = 0; i < names.size(); ++i) {
-      QCOMPARE(main.PageControl->widget(i)->objectName(), names[i]);
+      QCOMPARE(F.W.PageControl->widget(i)->objectName(), names[i]);
       if (i > 0) {
-        QCOMPARE(main.PageControl->tabText(i), captions[i]);
-        QVERIFY(!main.PageControl->tabIcon(i).isNull());
+        QCOMPARE(F.W.PageControl->tabText(i), captions[i]);
+        QVERIFY(!F.W.PageControl->tabIcon(i).isNull());
       }
     }
     const auto headers = [](const TXListView *list) {
@@ -112,12 +112,38 @@ class TestMainWindow : public QObject {
       for (int c = 0; c < list->columnCount(); ++c) texts << list->headerItem()->text(c);
       return texts;
     };
-    QCOMPARE(headers(main.lvTables), (QStringList{"N°", "Nom", "Lignes", "Taille", "Créé le", "Modifiée le"}));
-    QCOMPARE(main.lvTables->ColumnAlignment(2), Qt::AlignRight);
-    QCOMPARE(headers(main.lvFields), (QStringList{"N°", "Nom", "Type", "Nul autorisé", "Clé", "Défaut", "Extra"}));
-    QCOMPARE(main.lvFields->ColumnAlignment(4), Qt::AlignHCenter);
-    QCOMPARE(headers(main.lvQueries), (QStringList{"Nom", "Date création", "Date modification"}));
-    QCOMPARE(main.lvFields->columnWidth(1), 180);
+    QCOMPARE(headers(F.W.lvTables), (QStringList{"N°", "Nom", "Lignes", "Taille", "Créé le", "Modifiée le"}));
+    QCOMPARE(F.W.lvTables->ColumnAlignment(2), Qt::AlignRight);
+    QCOMPARE(headers(F.W.lvFields), (QStringList{"N°", "Nom", "Type", "Nul autorisé", "Clé", "Défaut", "Extra"}));
+    QCOMPARE(F.W.lvFields->ColumnAlignment(4), Qt::AlignHCenter);
+    QCOMPARE(headers(F.W.lvQueries), (QStringList{"Nom", "Date création", "Date modification"}));
+    QCOMPARE(F.W.lvFields->columnWidth(1), 180);
+  }
+
+  // Screen readers and test robots find the widgets a user sees by these.
+  void accessibleNames_data() {
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("tree") << "tvDB" << "Connexions";
+    QTest::newRow("path bar") << "tvPath" << "Chemin";
+    QTest::newRow("pages") << "PageControl" << "Pages";
+    QTest::newRow("general list") << "lvGene" << "Contenu";
+    QTest::newRow("tables") << "lvTables" << "Tables";
+    QTest::newRow("columns") << "lvFields" << "Colonnes";
+    QTest::newRow("queries") << "lvQueries" << "Requêtes";
+    QTest::newRow("editor") << "mQuery" << "Éditeur SQL";
+    QTest::newRow("assistant tables") << "lvTablesForAssist" << "Tables de l'assistant";
+    QTest::newRow("assistant columns") << "lvFieldsForAssist" << "Colonnes de l'assistant";
+    QTest::newRow("data") << "lvDatasResult" << "Données";
+    QTest::newRow("data label") << "lbDatasInfos" << "Informations sur les données";
+  }
+  void accessibleNames() {
+    QFETCH(QString, object);
+    QFETCH(QString, name);
+    TfrmMain &main = Start();
+    const QWidget *widget = main.findChild<QWidget *>(object);
+    QVERIFY(widget);
+    QCOMPARE(widget->accessibleName(), name);
   }
 
   void actions_data() {
@@ -167,16 +193,16 @@ class TestMainWindow : public QObject {
                                  "Requêtes", "Nouvelle requête", "Renommer la requête", "Supprimer la requête",
                                  "Affichage", "Rafraichir",
                                  "Aide", "A propos...", "Vérifier les mises à jours", "Visiter le site web", "Tutoriels", "Le forum"}));
-    QCOMPARE(Captions(main.pmlvDB->actions()),
+    QCOMPARE(Captions(F.W.pmlvDB->actions()),
              (QStringList{"Rafraichir", "-", "Nouvelle connexion", "Propriétés...", "Supprimer connexion", "-",
                           "Nouvelle requête", "Renommer la requête", "Supprimer la requête"}));
-    QCOMPARE(Captions(main.pmlvQueries->actions()), (QStringList{"Nouvelle requête", "Renommer la requête", "Supprimer la requête"}));
-    QCOMPARE(Captions(main.pmDB->actions()), (QStringList{"Selectionner", "-", "Nouvelle connexion", "Propriétés...", "Supprimer connexion"}));
-    QCOMPARE(Captions(main.pmlvGene->actions()), (QStringList{"Sélectionner"}));
-    QCOMPARE(Captions(main.pmAssist->actions()),
+    QCOMPARE(Captions(F.W.pmlvQueries->actions()), (QStringList{"Nouvelle requête", "Renommer la requête", "Supprimer la requête"}));
+    QCOMPARE(Captions(F.W.pmDB->actions()), (QStringList{"Selectionner", "-", "Nouvelle connexion", "Propriétés...", "Supprimer connexion"}));
+    QCOMPARE(Captions(F.W.pmlvGene->actions()), (QStringList{"Sélectionner"}));
+    QCOMPARE(Captions(F.W.pmAssist->actions()),
              (QStringList{"Construire SELECT", "Construire INSERT", "Construire UPDATE", "Construire DELETE"}));
-    QCOMPARE(main.actQuit->toolTip(), QStringLiteral("Quitter"));
-    QCOMPARE(main.actQuit->statusTip(), QStringLiteral("Quitter l'application"));
+    QCOMPARE(F.W.actQuit->toolTip(), QStringLiteral("Quitter"));
+    QCOMPARE(F.W.actQuit->statusTip(), QStringLiteral("Quitter l'application"));
   }
 
   // Which actions are enabled, for a selection of the tree and of the lists.
@@ -194,27 +220,27 @@ class TestMainWindow : public QObject {
     QFETCH(QString, selection);
     QFETCH(QStringList, enabled);
     AddConnection(QStringLiteral("A"));
-    TfrmMain &main = Start();
-    QTreeWidgetItem *root = main.tvDB->topLevelItem(0);
+    Start();
+    QTreeWidgetItem *root = F.W.tvDB->topLevelItem(0);
     if (selection == QLatin1String("none")) {
-      main.tvDB->setCurrentItem(nullptr);
+      F.W.tvDB->setCurrentItem(nullptr);
     } else if (selection.startsWith(QLatin1String("root"))) {
-      main.tvDB->setCurrentItem(root);
-      if (selection.endsWith(QLatin1String("list"))) main.lvGene->setCurrentItem(main.lvGene->AddItem({"A"}));
+      F.W.tvDB->setCurrentItem(root);
+      if (selection.endsWith(QLatin1String("list"))) F.W.lvGene->setCurrentItem(F.W.lvGene->AddItem({"A"}));
     } else if (selection == QLatin1String("connection")) {
-      main.tvDB->setCurrentItem(root->child(0));
+      F.W.tvDB->setCurrentItem(root->child(0));
     } else {
-      main.tvDB->setCurrentItem(root->child(0)->child(1));
-      if (selection.endsWith(QLatin1String("list"))) main.lvQueries->setCurrentItem(main.lvQueries->AddItem({"q"}));
+      F.W.tvDB->setCurrentItem(root->child(0)->child(1));
+      if (selection.endsWith(QLatin1String("list"))) F.W.lvQueries->setCurrentItem(F.W.lvQueries->AddItem({"q"}));
     }
     // The rules follow the selection as soon as the program is idle.
     Idle();
     QStringList on;
-    for (QAction *action : {main.actEditConnect, main.actDeleteConnect, main.actNewQuery, main.actRenameQuery,
-                            main.actDeleteQuery, main.actRefresh})
+    for (QAction *action : {F.W.actEditConnect, F.W.actDeleteConnect, F.W.actNewQuery, F.W.actRenameQuery,
+                            F.W.actDeleteQuery, F.W.actRefresh})
       if (action->isEnabled()) on << action->objectName();
     QCOMPARE(on, enabled);
-    for (QAction *always : {main.actNewConnect, main.actQuit, main.actSelectGene, main.actAbout, main.actForum})
+    for (QAction *always : {F.W.actNewConnect, F.W.actQuit, F.W.actSelectGene, F.W.actAbout, F.W.actForum})
       QVERIFY(always->isEnabled());
   }
 
@@ -223,24 +249,24 @@ class TestMainWindow : public QObject {
   void refresh() {
     AddConnection(QStringLiteral("A"));
     TfrmMain &main = Start();
-    QTreeWidgetItem *root = main.tvDB->topLevelItem(0);
+    QTreeWidgetItem *root = F.W.tvDB->topLevelItem(0);
     AddConnection(QStringLiteral("B"));  // written behind the window's back
     QCOMPARE(ChildTexts(root), (QStringList{"A"}));
 
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     Idle();
-    QVERIFY(main.actRefresh->isEnabled());
-    QTest::keyClick(main.tvDB, Qt::Key_F5);
+    QVERIFY(F.W.actRefresh->isEnabled());
+    QTest::keyClick(F.W.tvDB, Qt::Key_F5);
     QCOMPARE(ChildTexts(root), (QStringList{"B", "A"}));
     QVERIFY(root->isExpanded());
 
-    main.tvDB->setCurrentItem(nullptr);
-    main.actRefresh->setEnabled(true);  // stale: the rule is evaluated again before running
+    F.W.tvDB->setCurrentItem(nullptr);
+    F.W.actRefresh->setEnabled(true);  // stale: the rule is evaluated again before running
     AddConnection(QStringLiteral("C"));
-    QVERIFY(!main.ActionList().Execute(main.actRefresh));
-    QVERIFY(!main.actRefresh->isEnabled());
-    QTest::keyClick(main.tvDB, Qt::Key_F5);
+    QVERIFY(!main.ActionList().Execute(F.W.actRefresh));
+    QVERIFY(!F.W.actRefresh->isEnabled());
+    QTest::keyClick(F.W.tvDB, Qt::Key_F5);
     QCOMPARE(ChildTexts(root), (QStringList{"B", "A"}));
   }
 
@@ -248,20 +274,20 @@ class TestMainWindow : public QObject {
     TfrmMain &main = Start();
     main.Store().Close();  // the next reload of the root fails
     TfrmDialog::SetNextAnswer(mrOk);
-    QVERIFY(main.ActionList().Execute(main.actRefresh));
+    QVERIFY(main.ActionList().Execute(F.W.actRefresh));
     QCOMPARE(TfrmDialog::PendingAnswers(), 0);
     QCOMPARE(TfrmDialog::LastShown().kind, mtError);
     QVERIFY(main.isVisible());
   }
 
   void timerRefreshIsAOneShot() {
-    TfrmMain &main = Start();
-    QCOMPARE(main.TimerRefresh->interval(), 25);
-    QVERIFY(!main.TimerRefresh->isActive());
+    Start();
+    QCOMPARE(F.W.TimerRefresh->interval(), 25);
+    QVERIFY(!F.W.TimerRefresh->isActive());
     AddConnection(QStringLiteral("Z"));
-    main.TimerRefresh->start();
-    QTRY_COMPARE(ChildTexts(main.tvDB->topLevelItem(0)), (QStringList{"Z"}));
-    QVERIFY(!main.TimerRefresh->isActive());
+    F.W.TimerRefresh->start();
+    QTRY_COMPARE(ChildTexts(F.W.tvDB->topLevelItem(0)), (QStringList{"Z"}));
+    QVERIFY(!F.W.TimerRefresh->isActive());
   }
 };
 

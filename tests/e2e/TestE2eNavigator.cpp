@@ -1,4 +1,5 @@
 #include "E2eSettings.h"
+#include "MainWindowFixture.h"
 #include "TLocalStore.h"
 #include "TTreeNodes.h"
 #include "TWebService.h"
@@ -58,16 +59,18 @@ class TestE2eNavigator : public QObject {
     TfrmDialog::ClearAnswers();
     TfrmMain main(FDir.filePath(QStringLiteral("vantrel.adb")));
     QVERIFY(main.FormCreate());
-    QTreeWidgetItem *connection = main.tvDB->topLevelItem(0)->child(0);
+    TMainWidgets W;
+    W.FindAll(main);
+    QTreeWidgetItem *connection = W.tvDB->topLevelItem(0)->child(0);
     QCOMPARE(connection->text(0), QStringLiteral("Réelle"));
 
     QTreeWidgetItem *tables = connection->child(0);
-    main.tvDB->setCurrentItem(tables);
+    W.tvDB->setCurrentItem(tables);
     QCOMPARE(TfrmDialog::ShownCount(), 0);  // no error box
     const int clients = IndexOf(tables, QStringLiteral("nav_clients"));
     const int lignes = IndexOf(tables, QStringLiteral("nav_lignes"));
     QVERIFY(clients >= 0 && lignes > clients);
-    QTreeWidgetItem *row = main.lvTables->topLevelItem(clients);
+    QTreeWidgetItem *row = W.lvTables->topLevelItem(clients);
     QCOMPARE(row->text(0), QString::number(clients));
     QCOMPARE(row->text(1), QStringLiteral("nav_clients"));
     QVERIFY(!row->text(3).isEmpty());                              // the size, as the server sends it
@@ -79,30 +82,30 @@ class TestE2eNavigator : public QObject {
     QTreeWidgetItem *table = tables->child(clients);
     QCOMPARE(table->childCount(), 3);
     QCOMPARE(table->child(0)->text(0), QStringLiteral("id"));
-    QCOMPARE(main.lvFields->topLevelItemCount(), 3);
-    const QStringList id{main.lvFields->topLevelItem(0)->text(1), main.lvFields->topLevelItem(0)->text(2),
-                         main.lvFields->topLevelItem(0)->text(3), main.lvFields->topLevelItem(0)->text(4),
-                         main.lvFields->topLevelItem(0)->text(6)};
+    QCOMPARE(W.lvFields->topLevelItemCount(), 3);
+    const QStringList id{W.lvFields->topLevelItem(0)->text(1), W.lvFields->topLevelItem(0)->text(2),
+                         W.lvFields->topLevelItem(0)->text(3), W.lvFields->topLevelItem(0)->text(4),
+                         W.lvFields->topLevelItem(0)->text(6)};
     QCOMPARE(id, (QStringList{"id", "int(11)", "NO", "PRI", "auto_increment"}));
-    QCOMPARE(main.lvFields->topLevelItem(1)->text(5), QStringLiteral("Zoé"));  // accented default, read back whole
-    QCOMPARE(main.PageControl->currentWidget(), main.tsFields);
+    QCOMPARE(W.lvFields->topLevelItem(1)->text(5), QStringLiteral("Zoé"));  // accented default, read back whole
+    QCOMPARE(W.PageControl->currentWidget(), W.tsFields);
 
     // A table that no longer exists: its error is shown, nothing is listed.
     TWebService ws;
     FSettings.Apply(ws);
     Run(ws, QStringLiteral("DROP TABLE nav_lignes"));
     TfrmDialog::SetNextAnswer(mrOk);
-    main.tvDB->setCurrentItem(tables->child(lignes));
+    W.tvDB->setCurrentItem(tables->child(lignes));
     QCOMPARE(TfrmDialog::PendingAnswers(), 0);
     QVERIFY2(TfrmDialog::LastShown().message.contains(QStringLiteral("nav_lignes")),
              qPrintable(TfrmDialog::LastShown().message));
-    QCOMPARE(main.lvFields->topLevelItemCount(), 0);
+    QCOMPARE(W.lvFields->topLevelItemCount(), 0);
 
     // F5 on the folder asks again: the dropped table is gone.
-    main.tvDB->setCurrentItem(tables);
+    W.tvDB->setCurrentItem(tables);
     main.ApplicationEventsIdle();
-    QVERIFY(main.actRefresh->isEnabled());
-    main.actRefresh->trigger();
+    QVERIFY(W.actRefresh->isEnabled());
+    W.actRefresh->trigger();
     QCOMPARE(IndexOf(tables, QStringLiteral("nav_lignes")), -1);
     QVERIFY(IndexOf(tables, QStringLiteral("nav_clients")) >= 0);
   }

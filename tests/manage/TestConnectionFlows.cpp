@@ -71,7 +71,7 @@ class TestConnectionFlows : public QObject {
       FillAndPress(dialog, {{"edtTitle", title}, {"edtWebserver", "http://h"}, {"edtSQLServer", "localhost"},
                             {"edtAccount", "u"}, {"edtPwd", "p"}, {"edtDB", ""}}, QStringLiteral("btnOk"));
     });
-    F.Main().ActionList().Execute(F.Main().actNewConnect);
+    F.Main().ActionList().Execute(F.W.actNewConnect);
     QVERIFY(watch->acted);
   }
 
@@ -93,7 +93,7 @@ class TestConnectionFlows : public QObject {
                             {"edtPwd", "mot de passe"}, {"edtDB", ""}},
                    QStringLiteral("btnOk"));
     });
-    QVERIFY(main.ActionList().Execute(main.actNewConnect));
+    QVERIFY(main.ActionList().Execute(F.W.actNewConnect));
     QVERIFY(watch->acted);
     QCOMPARE(title, QStringLiteral("Nouvelle connexion"));
     const QList<TRow> rows = Stored();
@@ -104,7 +104,7 @@ class TestConnectionFlows : public QObject {
     QCOMPARE(rows[0].Account, QStringLiteral("lecteur"));
     QCOMPARE(rows[0].Password, QStringLiteral("mot de passe"));
     QCOMPARE(rows[0].Database, QString());
-    QCOMPARE(main.tvDB->currentItem(), Root());
+    QCOMPARE(F.W.tvDB->currentItem(), Root());
     QCOMPARE(Children(Root()), (QStringList{"  Ma base  "}));
   }
 
@@ -114,7 +114,7 @@ class TestConnectionFlows : public QObject {
       FillAndPress(dialog, {{"edtTitle", "x"}, {"edtWebserver", "y"}, {"edtSQLServer", "z"}, {"edtAccount", "a"},
                             {"edtPwd", "b"}}, QStringLiteral("btnCancel"));
     });
-    main.ActionList().Execute(main.actNewConnect);
+    main.ActionList().Execute(F.W.actNewConnect);
     QVERIFY(watch->acted);
     QCOMPARE(Stored().size(), 0);
   }
@@ -125,11 +125,11 @@ class TestConnectionFlows : public QObject {
     TfrmMain &main = Start();
     NewConnection(QStringLiteral("A"));
     NewConnection(QStringLiteral("B"));
-    main.tvDB->setCurrentItem(Root());
-    QCOMPARE(main.lvGene->topLevelItem(1)->text(0), QStringLiteral("A"));
-    main.lvGene->setCurrentItem(main.lvGene->topLevelItem(1));
+    F.W.tvDB->setCurrentItem(Root());
+    QCOMPARE(F.W.lvGene->topLevelItem(1)->text(0), QStringLiteral("A"));
+    F.W.lvGene->setCurrentItem(F.W.lvGene->topLevelItem(1));
     main.ApplicationEventsIdle();
-    QVERIFY(main.actEditConnect->isEnabled());
+    QVERIFY(F.W.actEditConnect->isEnabled());
     QMap<QString, QString> shown;
     QString title;
     auto watch = ModalHelper::OnNextModal([&](QWidget *dialog) {
@@ -138,7 +138,7 @@ class TestConnectionFlows : public QObject {
         shown[QLatin1String(name)] = dialog->findChild<QLineEdit *>(QLatin1String(name))->text();
       FillAndPress(dialog, {{"edtTitle", "A2"}, {"edtDB", "shop"}}, QStringLiteral("btnOk"));
     });
-    main.ActionList().Execute(main.actEditConnect);
+    main.ActionList().Execute(F.W.actEditConnect);
     QVERIFY(watch->acted);
     QCOMPARE(title, QStringLiteral("Propriétés"));
     QCOMPARE(shown.value("edtTitle"), QStringLiteral("A"));
@@ -148,7 +148,7 @@ class TestConnectionFlows : public QObject {
     QCOMPARE(rows[0].Title, QStringLiteral("A2"));
     QCOMPARE(rows[0].Database, QStringLiteral("shop"));
     QCOMPARE(rows[1].Title, QStringLiteral("B"));
-    QCOMPARE(main.tvDB->currentItem(), Root());
+    QCOMPARE(F.W.tvDB->currentItem(), Root());
     QCOMPARE(Children(Root()), (QStringList{"B", "A2"}));
     QCOMPARE(main.WebService().Tag, -1);  // the next use reads the new settings
   }
@@ -176,7 +176,7 @@ class TestConnectionFlows : public QObject {
     if (withQuery)
       main.Store().Execute(TStoreStatement::qryInsertQuery, {{"FK_DATABASE", TTreeNodes::Key(a)}, {"TITRE", QStringLiteral("q")},
                                                              {"DATE_CREATION", QDateTime::currentDateTime()}});
-    main.tvDB->setCurrentItem(a);
+    F.W.tvDB->setCurrentItem(a);
     main.ApplicationEventsIdle();
     QString question;
     QStringList buttons;
@@ -194,7 +194,7 @@ class TestConnectionFlows : public QObject {
       else ModalHelper::ClickButton(dialog, answer == QLatin1String("ok") ? QStringLiteral("&Ok") : QStringLiteral("&Annuler"));
     });
     const int before = TfrmDialog::ShownCount();
-    main.ActionList().Execute(main.actDeleteConnect);
+    main.ActionList().Execute(F.W.actDeleteConnect);
     QVERIFY(watch->acted);
     QCOMPARE(question, QStringLiteral("Confirmez-vous la suppression de la connexion à la base de données : A?"));
     QCOMPARE(buttons, (QStringList{"&Ok", "&Annuler"}));
@@ -209,7 +209,7 @@ class TestConnectionFlows : public QObject {
       QCOMPARE(TfrmDialog::LastShown().kind, mtError);
     }
     // Refreshed only when the user went on: the root is then selected.
-    QCOMPARE(main.tvDB->currentItem() == Root(), answer == QLatin1String("ok"));
+    QCOMPARE(F.W.tvDB->currentItem() == Root(), answer == QLatin1String("ok"));
   }
 };
 

@@ -42,7 +42,17 @@ class TestDBProperties : public QObject {
   void modalResults();
   void layout_data();
   void layout();
+  void fieldsAreNamedAsTheirLabels();
 };
+
+// A screen reader reads each field by its label's words.
+void TestDBProperties::fieldsAreNamedAsTheirLabels() {
+  TfrmDBProperties form;
+  const QList<std::pair<const char *, QString>> fields{
+      {"edtTitle", "Titre"},          {"edtWebserver", "Serveur web"},         {"edtSQLServer", "Serveur MySql"},
+      {"edtAccount", "Compte MySQL"}, {"edtPwd", "Mot de passe MySQL"}, {"edtDB", "Base de données"}};
+  for (const auto &[name, accessible] : fields) QCOMPARE(Edit(&form, name)->accessibleName(), accessible);
+}
 
 void TestDBProperties::okRule_data() {
   QTest::addColumn<TConnectionSettings>("values");

@@ -129,21 +129,21 @@ class TestNavigator : public QObject {
   void rootShowsTheConnections() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
     AddConnection(QStringLiteral("Beta"), QStringLiteral("b"));
-    TfrmMain &main = Start();
-    QCOMPARE(Column(main.lvGene, 0), (QStringList{"Beta", "Alpha"}));
-    QCOMPARE(main.PageControl->tabText(0), QStringLiteral("Bases"));
-    QCOMPARE(VisiblePages(main.PageControl), (QStringList{"tsGene"}));
-    QCOMPARE(PathTexts(main.tvPath), (QStringList{"Bases"}));
-    QCOMPARE(main.lvGene->contextMenuPolicy(), Qt::CustomContextMenu);
+    Start();
+    QCOMPARE(Column(F.W.lvGene, 0), (QStringList{"Beta", "Alpha"}));
+    QCOMPARE(F.W.PageControl->tabText(0), QStringLiteral("Bases"));
+    QCOMPARE(VisiblePages(F.W.PageControl), (QStringList{"tsGene"}));
+    QCOMPARE(PathTexts(F.W.tvPath), (QStringList{"Bases"}));
+    QCOMPARE(F.W.lvGene->contextMenuPolicy(), Qt::CustomContextMenu);
   }
 
   void selectingAConnectionListsItsFolders() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
-    TfrmMain &main = Start();
-    main.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha")));
-    QCOMPARE(Column(main.lvGene, 0), (QStringList{"Tables", "Requêtes"}));
-    QCOMPARE(main.PageControl->tabText(0), QStringLiteral("Alpha"));
-    QCOMPARE(PathTexts(main.tvPath), (QStringList{"Bases", "Alpha"}));
+    Start();
+    F.W.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha")));
+    QCOMPARE(Column(F.W.lvGene, 0), (QStringList{"Tables", "Requêtes"}));
+    QCOMPARE(F.W.PageControl->tabText(0), QStringLiteral("Alpha"));
+    QCOMPARE(PathTexts(F.W.tvPath), (QStringList{"Bases", "Alpha"}));
     QCOMPARE(FServer->Requests().size(), 0);  // the server is never asked for a connection
   }
 
@@ -152,98 +152,98 @@ class TestNavigator : public QObject {
     TfrmMain &main = Start();
     QTreeWidgetItem *tables = Connection(QStringLiteral("Alpha"))->child(0);
     FServer->Enqueue(RecordingServer::Ok(kTableStatus));
-    main.tvDB->setCurrentItem(tables);
+    F.W.tvDB->setCurrentItem(tables);
     QCOMPARE(Queries(), (QStringList{"show table status"}));
     QCOMPARE(Children(tables), (QStringList{"clients", "commandes", "produits"}));
     QCOMPARE(TTreeNodes::Kind(tables->child(0)), int(nkTable));
     QVERIFY(TTreeNodes::NeedsLoading(tables->child(0)));
-    QCOMPARE(VisiblePages(main.PageControl), (QStringList{"tsTables"}));
-    QCOMPARE(main.PageControl->currentWidget(), main.tsTables);
+    QCOMPARE(VisiblePages(F.W.PageControl), (QStringList{"tsTables"}));
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsTables);
     // Shown exactly as sent, numbered from 0.
-    QCOMPARE(main.lvTables->topLevelItemCount(), 3);
-    QCOMPARE(Texts(main.lvTables->topLevelItem(0)),
+    QCOMPARE(F.W.lvTables->topLevelItemCount(), 3);
+    QCOMPARE(Texts(F.W.lvTables->topLevelItem(0)),
              (QStringList{"0", "clients", "12", "16384", "2026-01-02 03:04:05", "NULL"}));
-    QCOMPARE(Texts(main.lvTables->topLevelItem(2)), (QStringList{"2", "produits", "9", "20", "2025-12-31 23:59:59", ""}));
-    QCOMPARE(PathTexts(main.tvPath), (QStringList{"Bases", "Alpha", "Tables"}));
+    QCOMPARE(Texts(F.W.lvTables->topLevelItem(2)), (QStringList{"2", "produits", "9", "20", "2025-12-31 23:59:59", ""}));
+    QCOMPARE(PathTexts(F.W.tvPath), (QStringList{"Bases", "Alpha", "Tables"}));
 
-    main.tvDB->setCurrentItem(Root());
-    main.tvDB->setCurrentItem(tables);
+    F.W.tvDB->setCurrentItem(Root());
+    F.W.tvDB->setCurrentItem(tables);
     QCOMPARE(Queries().size(), 1);  // loaded once
-    QCOMPARE(main.lvTables->topLevelItemCount(), 3);
+    QCOMPARE(F.W.lvTables->topLevelItemCount(), 3);
 
     FServer->Enqueue(RecordingServer::Ok("Name\tRows\nseule\t1\n"));
-    main.ActionList().Execute(main.actRefresh);
+    main.ActionList().Execute(F.W.actRefresh);
     QCOMPARE(Queries(), (QStringList{"show table status", "show table status"}));
     QCOMPARE(Children(tables), (QStringList{"seule"}));
-    QCOMPARE(Column(main.lvTables, 1), (QStringList{"seule"}));
+    QCOMPARE(Column(F.W.lvTables, 1), (QStringList{"seule"}));
   }
 
   // Each tables folder shows its own tables when selected again.
   void reselectingShowsTheNodesOwnList() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
     AddConnection(QStringLiteral("Beta"), QStringLiteral("b"));
-    TfrmMain &main = Start();
+    Start();
     FServer->Enqueue(RecordingServer::Ok("Name\nta1\nta2\n"));
-    main.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha"))->child(0));
+    F.W.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha"))->child(0));
     FServer->Enqueue(RecordingServer::Ok("Name\ntb1\n"));
-    main.tvDB->setCurrentItem(Connection(QStringLiteral("Beta"))->child(0));
-    QCOMPARE(Column(main.lvTables, 1), (QStringList{"tb1"}));
-    main.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha"))->child(0));
-    QCOMPARE(Column(main.lvTables, 1), (QStringList{"ta1", "ta2"}));
-    QCOMPARE(PathTexts(main.tvPath), (QStringList{"Bases", "Alpha", "Tables"}));
+    F.W.tvDB->setCurrentItem(Connection(QStringLiteral("Beta"))->child(0));
+    QCOMPARE(Column(F.W.lvTables, 1), (QStringList{"tb1"}));
+    F.W.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha"))->child(0));
+    QCOMPARE(Column(F.W.lvTables, 1), (QStringList{"ta1", "ta2"}));
+    QCOMPARE(PathTexts(F.W.tvPath), (QStringList{"Bases", "Alpha", "Tables"}));
     QCOMPARE(FServer->Requests().size(), 2);
   }
 
   void failedTablesRequestShowsItsMessage() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
-    TfrmMain &main = Start();
+    Start();
     FServer->Enqueue(RecordingServer::Ok("$ERR Access denied for user 'reader'\n"));
     TfrmDialog::SetNextAnswer(mrOk);
     QTreeWidgetItem *tables = Connection(QStringLiteral("Alpha"))->child(0);
-    main.tvDB->setCurrentItem(tables);
+    F.W.tvDB->setCurrentItem(tables);
     QCOMPARE(TfrmDialog::PendingAnswers(), 0);
     QCOMPARE(TfrmDialog::LastShown().kind, mtError);
     QCOMPARE(TfrmDialog::LastShown().message, QStringLiteral("Access denied for user 'reader'"));
     QCOMPARE(tables->childCount(), 0);
-    QCOMPARE(main.lvTables->topLevelItemCount(), 0);
+    QCOMPARE(F.W.lvTables->topLevelItemCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
   }
 
   void columnsOfATable() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
-    TfrmMain &main = Start();
+    Start();
     QTreeWidgetItem *tables = Connection(QStringLiteral("Alpha"))->child(0);
     FServer->Enqueue(RecordingServer::Ok(kTableStatus));
-    main.tvDB->setCurrentItem(tables);
+    F.W.tvDB->setCurrentItem(tables);
     QTreeWidgetItem *clients = tables->child(0);
 
     // Expanded with the mouse, not selected: it loads and the pages follow.
     FServer->Enqueue(RecordingServer::Ok(kColumns));
     clients->setExpanded(true);
-    QCOMPARE(main.tvDB->currentItem(), tables);
+    QCOMPARE(F.W.tvDB->currentItem(), tables);
     QCOMPARE(Queries().last(), QStringLiteral("show columns from clients"));
     QCOMPARE(Children(clients), (QStringList{"id", "nom"}));
-    QCOMPARE(Texts(main.lvFields->topLevelItem(0)), (QStringList{"0", "id", "int(11)", "NO", "PRI", "NULL", "auto_increment"}));
-    QCOMPARE(Texts(main.lvFields->topLevelItem(1)), (QStringList{"1", "nom", "varchar(80)", "YES", "", "", ""}));
-    QCOMPARE(VisiblePages(main.PageControl), (QStringList{"tsFields", "tsDatas"}));
-    QCOMPARE(main.PageControl->currentWidget(), main.tsFields);
-    QCOMPARE(PathTexts(main.tvPath), (QStringList{"Bases", "Alpha", "Tables", "clients"}));
+    QCOMPARE(Texts(F.W.lvFields->topLevelItem(0)), (QStringList{"0", "id", "int(11)", "NO", "PRI", "NULL", "auto_increment"}));
+    QCOMPARE(Texts(F.W.lvFields->topLevelItem(1)), (QStringList{"1", "nom", "varchar(80)", "YES", "", "", ""}));
+    QCOMPARE(VisiblePages(F.W.PageControl), (QStringList{"tsFields", "tsDatas"}));
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsFields);
+    QCOMPARE(PathTexts(F.W.tvPath), (QStringList{"Bases", "Alpha", "Tables", "clients"}));
 
     // A column shows its table's page and path, and asks nobody.
-    main.tvDB->setCurrentItem(clients->child(1));
-    QCOMPARE(PathTexts(main.tvPath), (QStringList{"Bases", "Alpha", "Tables", "clients"}));
-    QCOMPARE(main.PageControl->currentWidget(), main.tsFields);
-    QCOMPARE(main.lvFields->topLevelItemCount(), 2);
+    F.W.tvDB->setCurrentItem(clients->child(1));
+    QCOMPARE(PathTexts(F.W.tvPath), (QStringList{"Bases", "Alpha", "Tables", "clients"}));
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsFields);
+    QCOMPARE(F.W.lvFields->topLevelItemCount(), 2);
     QCOMPARE(FServer->Requests().size(), 2);
 
     // A table name is sent as it is, and a failed request lists nothing.
     FServer->Enqueue(RecordingServer::Ok("$ERR Table 'a.commandes' doesn't exist\n"));
     TfrmDialog::SetNextAnswer(mrOk);
-    main.tvDB->setCurrentItem(tables->child(1));
+    F.W.tvDB->setCurrentItem(tables->child(1));
     QCOMPARE(Queries().last(), QStringLiteral("show columns from commandes"));
     QCOMPARE(TfrmDialog::LastShown().message, QStringLiteral("Table 'a.commandes' doesn't exist"));
     QCOMPARE(tables->child(1)->childCount(), 0);
-    QCOMPARE(main.lvFields->topLevelItemCount(), 0);
+    QCOMPARE(F.W.lvFields->topLevelItemCount(), 0);
   }
 
   // The client carries the settings of the connection that owns the node,
@@ -253,9 +253,9 @@ class TestNavigator : public QObject {
     AddConnection(QStringLiteral("Beta"), QStringLiteral("base_b"));
     TfrmMain &main = Start();
     for (int i = 0; i < 4; ++i) FServer->Enqueue(RecordingServer::Ok("Name\nt\n"));
-    main.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha"))->child(0));
-    main.tvDB->setCurrentItem(Connection(QStringLiteral("Beta"))->child(0));
-    main.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha"))->child(0)->child(0));
+    F.W.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha"))->child(0));
+    F.W.tvDB->setCurrentItem(Connection(QStringLiteral("Beta"))->child(0));
+    F.W.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha"))->child(0)->child(0));
     QCOMPARE(DatabaseOfRequest(0), QStringLiteral("base_a"));
     QCOMPARE(DatabaseOfRequest(1), QStringLiteral("base_b"));
     QCOMPARE(DatabaseOfRequest(2), QStringLiteral("base_a"));
@@ -266,6 +266,27 @@ class TestNavigator : public QObject {
     QCOMPARE(main.WebService().Password, QStringLiteral("secret"));
   }
 
+  // The context menu acts on the selected node: a right click leaves the
+  // selection alone and asks nobody, where a left click selects and loads.
+  void rightClickKeepsTheSelection() {
+    AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
+    Start();
+    QTreeWidgetItem *connection = Connection(QStringLiteral("Alpha"));
+    F.W.tvDB->setCurrentItem(connection);
+    connection->setExpanded(true);
+    QTreeWidgetItem *tables = connection->child(0);
+    const QPoint at = F.W.tvDB->visualItemRect(tables).center();
+    QTest::mouseClick(F.W.tvDB->viewport(), Qt::RightButton, {}, at);
+    QCOMPARE(F.W.tvDB->currentItem(), connection);
+    QCOMPARE(FServer->Requests().size(), 0);
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsGene);
+
+    FServer->Enqueue(RecordingServer::Ok("Name\nt\n"));
+    QTest::mouseClick(F.W.tvDB->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(F.W.tvDB->currentItem(), tables);
+    QCOMPARE(Queries(), (QStringList{"show table status"}));
+  }
+
   void savedQueries() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
     TfrmMain &main = Start();
@@ -274,47 +295,47 @@ class TestNavigator : public QObject {
     AddQuery(key, QStringLiteral("aa première"), QString(), false);
     QTreeWidgetItem *folder = Connection(QStringLiteral("Alpha"))->child(1);
     QCOMPARE(TTreeNodes::Key(folder), key);
-    main.tvDB->setCurrentItem(folder);
+    F.W.tvDB->setCurrentItem(folder);
     QCOMPARE(Children(folder), (QStringList{"aa première", "zz dernière"}));
-    QCOMPARE(Column(main.lvQueries, 0), (QStringList{"aa première", "zz dernière"}));
+    QCOMPARE(Column(F.W.lvQueries, 0), (QStringList{"aa première", "zz dernière"}));
     const QLocale locale = QLocale::system();
-    QCOMPARE(main.lvQueries->topLevelItem(0)->text(1), TObjectLists::StoreDateText(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7))));
-    QVERIFY(main.lvQueries->topLevelItem(0)->text(1).startsWith(locale.toString(QDate(2026, 3, 4), QLocale::ShortFormat)));
-    QVERIFY(main.lvQueries->topLevelItem(0)->text(2).isEmpty());  // never changed
-    QCOMPARE(main.lvQueries->topLevelItem(1)->text(2), locale.toString(QDate(2026, 5, 6), QLocale::ShortFormat));  // midnight: no time
-    QCOMPARE(VisiblePages(main.PageControl), (QStringList{"tsQueries"}));
+    QCOMPARE(F.W.lvQueries->topLevelItem(0)->text(1), TLocalStore::DateTimeText(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7))));
+    QVERIFY(F.W.lvQueries->topLevelItem(0)->text(1).startsWith(locale.toString(QDate(2026, 3, 4), QLocale::ShortFormat)));
+    QVERIFY(F.W.lvQueries->topLevelItem(0)->text(2).isEmpty());  // never changed
+    QCOMPARE(F.W.lvQueries->topLevelItem(1)->text(2), locale.toString(QDate(2026, 5, 6), QLocale::ShortFormat));  // midnight: no time
+    QCOMPARE(VisiblePages(F.W.PageControl), (QStringList{"tsQueries"}));
 
     // Double click opens the query; its text goes into the editor.
-    main.lvQueries->setCurrentItem(main.lvQueries->topLevelItem(1));
-    main.lvQueries->topLevelItem(1)->setSelected(true);
-    FNavigatorDoubleClick(main);
-    QCOMPARE(main.tvDB->currentItem(), folder->child(1));
-    QCOMPARE(main.mQuery->text(), QStringLiteral("SELECT 2"));
-    QCOMPARE(VisiblePages(main.PageControl), (QStringList{"tsQuery", "tsDatas"}));
-    QCOMPARE(main.PageControl->currentWidget(), main.tsQuery);
+    F.W.lvQueries->setCurrentItem(F.W.lvQueries->topLevelItem(1));
+    F.W.lvQueries->topLevelItem(1)->setSelected(true);
+    FNavigatorDoubleClick();
+    QCOMPARE(F.W.tvDB->currentItem(), folder->child(1));
+    QCOMPARE(F.W.mQuery->text(), QStringLiteral("SELECT 2"));
+    QCOMPARE(VisiblePages(F.W.PageControl), (QStringList{"tsQuery", "tsDatas"}));
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsQuery);
     QCOMPARE(main.WebService().Tag, int(key));
     QCOMPARE(FServer->Requests().size(), 0);
 
-    main.tvDB->setCurrentItem(folder->child(0));
-    QCOMPARE(main.mQuery->text(), QString());
-    QVERIFY(!main.mQuery->isUndoAvailable());
+    F.W.tvDB->setCurrentItem(folder->child(0));
+    QCOMPARE(F.W.mQuery->text(), QString());
+    QVERIFY(!F.W.mQuery->isUndoAvailable());
 
     // Selecting the folder again shows its list without reading the store.
-    main.tvDB->setCurrentItem(folder);
-    QCOMPARE(Column(main.lvQueries, 0), (QStringList{"aa première", "zz dernière"}));
+    F.W.tvDB->setCurrentItem(folder);
+    QCOMPARE(Column(F.W.lvQueries, 0), (QStringList{"aa première", "zz dernière"}));
   }
 
   void onlySavedQueriesAreEditable() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
-    TfrmMain &main = Start();
+    Start();
     const qint64 key = TTreeNodes::Key(Connection(QStringLiteral("Alpha")));
     AddQuery(key, QStringLiteral("q"), QString(), false);
     FServer->Enqueue(RecordingServer::Ok("Name\nt\n"));
     FServer->Enqueue(RecordingServer::Ok("Field\nc\n"));
     QTreeWidgetItem *connection = Connection(QStringLiteral("Alpha"));
-    main.tvDB->setCurrentItem(connection->child(0));
-    main.tvDB->setCurrentItem(connection->child(0)->child(0));
-    main.tvDB->setCurrentItem(connection->child(1));
+    F.W.tvDB->setCurrentItem(connection->child(0));
+    F.W.tvDB->setCurrentItem(connection->child(0)->child(0));
+    F.W.tvDB->setCurrentItem(connection->child(1));
     const QList<QTreeWidgetItem *> nodes{Root(), connection, connection->child(0), connection->child(1),
                                          connection->child(0)->child(0), connection->child(0)->child(0)->child(0),
                                          connection->child(1)->child(0)};
@@ -328,42 +349,42 @@ class TestNavigator : public QObject {
   // selected it does nothing, and the list never sees the key.
   void enterInTheGeneralList() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
-    TfrmMain &main = Start();
-    main.lvGene->clearSelection();
-    main.lvGene->setCurrentItem(nullptr);
-    QTest::keyClick(main.lvGene, Qt::Key_Return);
-    QCOMPARE(main.tvDB->currentItem(), Root());
-    main.lvGene->setCurrentItem(main.lvGene->topLevelItem(0));
-    QTest::keyClick(main.lvGene, Qt::Key_Return);
-    QCOMPARE(main.tvDB->currentItem(), Connection(QStringLiteral("Alpha")));
+    Start();
+    F.W.lvGene->clearSelection();
+    F.W.lvGene->setCurrentItem(nullptr);
+    QTest::keyClick(F.W.lvGene, Qt::Key_Return);
+    QCOMPARE(F.W.tvDB->currentItem(), Root());
+    F.W.lvGene->setCurrentItem(F.W.lvGene->topLevelItem(0));
+    QTest::keyClick(F.W.lvGene, Qt::Key_Return);
+    QCOMPARE(F.W.tvDB->currentItem(), Connection(QStringLiteral("Alpha")));
     // Then "Tables" from the connection's list, by double click.
-    main.lvGene->setCurrentItem(main.lvGene->topLevelItem(0));
+    F.W.lvGene->setCurrentItem(F.W.lvGene->topLevelItem(0));
     FServer->Enqueue(RecordingServer::Ok("Name\nt\n"));
-    emit main.lvGene->itemDoubleClicked(main.lvGene->topLevelItem(0), 0);
-    QCOMPARE(main.tvDB->currentItem(), Connection(QStringLiteral("Alpha"))->child(0));
+    emit F.W.lvGene->itemDoubleClicked(F.W.lvGene->topLevelItem(0), 0);
+    QCOMPARE(F.W.tvDB->currentItem(), Connection(QStringLiteral("Alpha"))->child(0));
   }
 
   void pathBarClickSelectsTheNode() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
-    TfrmMain &main = Start();
-    main.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha")));
-    QTreeWidgetItem *first = main.tvPath->topLevelItem(0);
-    main.tvPath->setCurrentItem(first);
-    emit main.tvPath->itemClicked(first, 0);
-    QCOMPARE(main.tvDB->currentItem(), Root());
+    Start();
+    F.W.tvDB->setCurrentItem(Connection(QStringLiteral("Alpha")));
+    QTreeWidgetItem *first = F.W.tvPath->topLevelItem(0);
+    F.W.tvPath->setCurrentItem(first);
+    emit F.W.tvPath->itemClicked(first, 0);
+    QCOMPARE(F.W.tvDB->currentItem(), Root());
   }
 
   void dataPageIsNeverActiveAfterASelection() {
     AddConnection(QStringLiteral("Alpha"), QStringLiteral("a"));
-    TfrmMain &main = Start();
+    Start();
     FServer->Enqueue(RecordingServer::Ok("Name\nt\n"));
     FServer->Enqueue(RecordingServer::Ok("Field\nc\n"));
     QTreeWidgetItem *tables = Connection(QStringLiteral("Alpha"))->child(0);
-    main.tvDB->setCurrentItem(tables);
-    main.tvDB->setCurrentItem(tables->child(0));
-    main.PageControl->setCurrentWidget(main.tsDatas);
-    main.tvDB->setCurrentItem(tables->child(0)->child(0));
-    QCOMPARE(main.PageControl->currentWidget(), main.tsFields);
+    F.W.tvDB->setCurrentItem(tables);
+    F.W.tvDB->setCurrentItem(tables->child(0));
+    F.W.PageControl->setCurrentWidget(F.W.tsDatas);
+    F.W.tvDB->setCurrentItem(tables->child(0)->child(0));
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsFields);
   }
 
   // F5 on a column reloads its table; the lists never keep a deleted node.
@@ -374,30 +395,30 @@ class TestNavigator : public QObject {
     FServer->Enqueue(RecordingServer::Ok("Field\nc1\n"));
     FServer->Enqueue(RecordingServer::Ok("Field\nc1\nc2\n"));
     QTreeWidgetItem *tables = Connection(QStringLiteral("Alpha"))->child(0);
-    main.tvDB->setCurrentItem(tables);
+    F.W.tvDB->setCurrentItem(tables);
     QTreeWidgetItem *table = tables->child(0);
-    main.tvDB->setCurrentItem(table);
-    main.tvDB->setCurrentItem(table->child(0));
-    QVERIFY(main.ActionList().Execute(main.actRefresh));
+    F.W.tvDB->setCurrentItem(table);
+    F.W.tvDB->setCurrentItem(table->child(0));
+    QVERIFY(main.ActionList().Execute(F.W.actRefresh));
     QCOMPARE(Children(table), (QStringList{"c1", "c2"}));
     QCOMPARE(Queries().count(QStringLiteral("show columns from t")), 2);
     // Every level of the path bar still leads to a live node. A click
     // rebuilds the bar, so each level is looked up afresh.
-    const int levels = PathTexts(main.tvPath).size();
+    const int levels = PathTexts(F.W.tvPath).size();
     for (int level = levels - 1; level >= 0; --level) {
-      QTreeWidgetItem *path = main.tvPath->topLevelItem(0);
+      QTreeWidgetItem *path = F.W.tvPath->topLevelItem(0);
       for (int i = 0; i < level && path; ++i) path = path->child(0);
       QVERIFY(path);
       const QString text = path->text(0);
-      main.tvPath->setCurrentItem(path);
-      emit main.tvPath->itemClicked(path, 0);
-      QCOMPARE(main.tvDB->currentItem()->text(0), text);
+      F.W.tvPath->setCurrentItem(path);
+      emit F.W.tvPath->itemClicked(path, 0);
+      QCOMPARE(F.W.tvDB->currentItem()->text(0), text);
     }
   }
 
  private:
-  void FNavigatorDoubleClick(TfrmMain &main) {
-    emit main.lvQueries->itemDoubleClicked(main.lvQueries->currentItem(), 0);
+  void FNavigatorDoubleClick() {
+    emit F.W.lvQueries->itemDoubleClicked(F.W.lvQueries->currentItem(), 0);
   }
 };
 

@@ -30,6 +30,10 @@ void SetKind(QTreeWidgetItem *node, int kind);
 // An empty-text child marks a node whose children are not loaded yet.
 void AddPlaceholder(QTreeWidgetItem *node);
 bool NeedsLoading(const QTreeWidgetItem *node);
+// The connection node that is the node itself or lies above it, or null.
+QTreeWidgetItem *ConnectionOf(QTreeWidgetItem *node);
+// The key of that connection, or 0 (never a connection's key) when none.
+qint64 ConnectionKey(QTreeWidgetItem *node);
 
 // The tree node a list item or path node refers to, or null.
 QTreeWidgetItem *Referred(const QTreeWidgetItem *item);

@@ -24,6 +24,13 @@ bool NeedsLoading(const QTreeWidgetItem *node) {
   return node && node->childCount() == 1 && node->child(0)->text(0).isEmpty();
 }
 
+QTreeWidgetItem *ConnectionOf(QTreeWidgetItem *node) {
+  while (node && Kind(node) != nkConnection) node = node->parent();
+  return node;
+}
+
+qint64 ConnectionKey(QTreeWidgetItem *node) { return Key(ConnectionOf(node)); }
+
 QTreeWidgetItem *Referred(const QTreeWidgetItem *item) {
   return item ? reinterpret_cast<QTreeWidgetItem *>(item->data(0, NodeRole).value<quintptr>()) : nullptr;
 }
