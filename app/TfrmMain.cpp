@@ -7,6 +7,7 @@
 #include "TLocalStore.h"
 #include "TNavigator.h"
 #include "TObjectLists.h"
+#include "TQueryFlows.h"
 #include "TQueryPage.h"
 #include "TSettingsCache.h"
 #include "TStoreError.h"
@@ -114,6 +115,10 @@ void TfrmMain::CreateSubsystems() {
   FConnectionFlows = new TConnectionFlows(*FDBProperties, *FStore, *FSettings, FTree, FLists->lvGene(),
                                           [this] { FActionList->Execute(Action("actRefresh")); }, this);
 
+  FQueryFlows = new TQueryFlows(*FStore, *FSettings, FTree, FLists->lvQueries(),
+                                [this] { FActionList->Execute(Action("actRefresh")); },
+                                [this] { FTimerRefresh->start(); }, this);
+
   TXListView *queries = FLists->lvQueries();
   queries->setContextMenuPolicy(Qt::CustomContextMenu);
   QMenu *queriesMenu = findChild<QMenu *>(QStringLiteral("pmlvQueries"));
@@ -133,8 +138,8 @@ void TfrmMain::CreateActions() {
   const QString aide = QStringLiteral("Aide");
   const auto editRule = [this] { return actEditConnectUpdate(); };
   const auto queryRule = [this] { return actRenameQueryUpdate(); };
-  // The handlers of the query flows and the help menu come with those
-  // subsystems; until then their items do nothing.
+  // The handlers of the help menu come with that subsystem; until then its
+  // items do nothing.
   a.Add("actNewConnect", QStringLiteral("Nouvelle connexion"), connexions, {}, 21, {},
         [this] { FConnectionFlows->actNewConnectExecute(); });
   a.Add("actEditConnect", QStringLiteral("Propriétés..."), connexions, Qt::Key_F4, 20, editRule,
@@ -145,9 +150,11 @@ void TfrmMain::CreateActions() {
   actQuit->setToolTip(QStringLiteral("Quitter"));
   actQuit->setStatusTip(QStringLiteral("Quitter l'application"));
   a.Add("actNewQuery", QStringLiteral("Nouvelle requête"), requetes, {}, 17, [this] { return actNewQueryUpdate(); },
-        {});
-  a.Add("actRenameQuery", QStringLiteral("Renommer la requête"), requetes, Qt::Key_F2, -1, queryRule, {});
-  a.Add("actDeleteQuery", QStringLiteral("Supprimer la requête"), requetes, {}, 18, queryRule, {});
+        [this] { FQueryFlows->actNewQueryExecute(); });
+  a.Add("actRenameQuery", QStringLiteral("Renommer la requête"), requetes, Qt::Key_F2, -1, queryRule,
+        [this] { FQueryFlows->actRenameQueryExecute(); });
+  a.Add("actDeleteQuery", QStringLiteral("Supprimer la requête"), requetes, {}, 18, queryRule,
+        [this] { FQueryFlows->actDeleteQueryExecute(); });
   a.Add("actRefresh", QStringLiteral("Rafraichir"), affichage, Qt::Key_F5, -1, [this] { return actRefreshUpdate(); },
         [this] { actRefreshExecute(); });
   a.Add("actSelectGene", QStringLiteral("Sélectionner"), affichage, {}, -1, {},
@@ -243,15 +250,9 @@ bool TfrmMain::actEditConnectUpdate() const {
   return kind == nkConnection || (kind == nkRoot && listed && listed->isSelected());
 }
 
-bool TfrmMain::actNewQueryUpdate() const {
-  const int kind = TTreeNodes::Kind(FTree->currentItem());
-  return kind == nkQueriesFolder || kind == nkQuery;
-}
+bool TfrmMain::actNewQueryUpdate() const { return FQueryFlows && FQueryFlows->actNewQueryUpdate(); }
 
-bool TfrmMain::actRenameQueryUpdate() const {
-  const QTreeWidgetItem *listed = FLists ? FLists->lvQueries()->currentItem() : nullptr;
-  return TTreeNodes::Kind(FTree->currentItem()) == nkQuery || (listed && listed->isSelected());
-}
+bool TfrmMain::actRenameQueryUpdate() const { return FQueryFlows && FQueryFlows->actRenameQueryUpdate(); }
 
 bool TfrmMain::actRefreshUpdate() const {
   const QTreeWidgetItem *node = FTree->currentItem();

@@ -18,6 +18,7 @@ class TDataPage;
 class TLocalStore;
 class TNavigator;
 class TObjectLists;
+class TQueryFlows;
 class TQueryPage;
 class TSettingsCache;
 class TWebService;
@@ -78,4 +79,5 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   TDataPage *FDataPage = nullptr;
   TfrmDBProperties *FDBProperties = nullptr;
   TConnectionFlows *FConnectionFlows = nullptr;
+  TQueryFlows *FQueryFlows = nullptr;
 };

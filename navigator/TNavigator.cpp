@@ -45,6 +45,14 @@ class TBatchUpdate {
   QWidget *FWidget;
 };
 
+// The saved queries list names the queries: each caption can be renamed.
+void MakeCaptionsEditable(TXListView *list) {
+  for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    QTreeWidgetItem *item = list->topLevelItem(i);
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+  }
+}
+
 void CollectDescendants(QTreeWidgetItem *node, QSet<QTreeWidgetItem *> &into) {
   for (int i = 0; i < node->childCount(); ++i) {
     into.insert(node->child(i));
@@ -244,6 +252,7 @@ void TNavigator::LoadQueries(QTreeWidgetItem *folder, bool needsLoading) {
   if (!needsLoading) {
     for (int i = 0; i < folder->childCount(); ++i) nodes << folder->child(i);
     TObjectLists::FillList(FLists.lvQueries(), TTreeNodes::Rows(folder), nkQuery, nodes);
+    MakeCaptionsEditable(FLists.lvQueries());
     return;
   }
   QList<QStringList> rows;
@@ -259,6 +268,7 @@ void TNavigator::LoadQueries(QTreeWidgetItem *folder, bool needsLoading) {
   }
   TTreeNodes::SetRows(folder, rows);
   TObjectLists::FillList(FLists.lvQueries(), rows, nkQuery, nodes);
+  MakeCaptionsEditable(FLists.lvQueries());
 }
 
 void TNavigator::LoadColumns(QTreeWidgetItem *node, bool needsLoading) {
