@@ -3,7 +3,8 @@
 const char *TSqlOptions::Usage() {
   return "usage: vantrel-sql [--web-server URL] [--sql-server HOST] [--database NAME]"
          " [--account NAME] [--password TEXT] [--connection TITLE [--store FILE]]"
-         " [--format tsv|csv] STATEMENT|-";
+         " [--param NAME=VALUE]... [--print-sql] [--format tsv|csv]"
+         " STATEMENT|-|--query TITLE";
 }
 
 QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
@@ -28,6 +29,12 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
       parsed.Help = true;
       continue;
     }
+    if (argument == QLatin1String("--print-sql")) {
+      parsed.PrintSql = true;
+      continue;
+    }
+    if (argument.startsWith(QLatin1String("--print-sql=")))
+      return QStringLiteral("--print-sql takes no value");
     // "--name value" or "--name=value".
     QString name = argument;
     QString value;
@@ -39,7 +46,8 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
       haveValue = true;
     }
     static const char *const kValued[] = {"--web-server", "--sql-server", "--database", "--account",
-                                          "--password",   "--connection", "--store",    "--format"};
+                                          "--password",   "--connection", "--store",    "--format",
+                                          "--query",      "--param"};
     bool known = false;
     for (const char *option : kValued) known = known || name == QLatin1String(option);
     if (!known) return QStringLiteral("unknown option %1").arg(name);
@@ -63,6 +71,14 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
     } else if (name == QLatin1String("--store")) {
       if (value.isEmpty()) return QStringLiteral("--store needs a file");
       parsed.Store = value;
+    } else if (name == QLatin1String("--query")) {
+      if (value.isEmpty()) return QStringLiteral("--query needs a title");
+      parsed.Query = value;
+    } else if (name == QLatin1String("--param")) {
+      // The name ends at the first "=": a value may hold more of them.
+      const qsizetype nameEnd = value.indexOf(QLatin1Char('='));
+      if (nameEnd < 0) return QStringLiteral("--param needs NAME=VALUE");
+      parsed.Params.append({value.left(nameEnd), value.mid(nameEnd + 1)});
     } else if (value == QLatin1String("tsv")) {
       parsed.OutputFormat = Format::Tsv;
     } else if (value == QLatin1String("csv")) {
@@ -75,10 +91,16 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
     *options = parsed;
     return QString();
   }
-  if (!haveStatement) return QStringLiteral("no statement");
+  if (!parsed.Query.isEmpty()) {
+    if (parsed.Connection.isEmpty()) return QStringLiteral("--query goes with --connection");
+    if (haveStatement) return QStringLiteral("--query takes no statement");
+  } else if (!haveStatement) {
+    return QStringLiteral("no statement");
+  }
   if (!parsed.Store.isEmpty() && parsed.Connection.isEmpty())
     return QStringLiteral("--store goes with --connection");
-  if (parsed.Connection.isEmpty() && !parsed.WebServer)
+  // Nothing is sent with --print-sql.
+  if (parsed.Connection.isEmpty() && !parsed.WebServer && !parsed.PrintSql)
     return QStringLiteral("--web-server or --connection is needed");
   *options = parsed;
   return QString();

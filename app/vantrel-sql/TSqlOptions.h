@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 // The command line of vantrel-sql. A setting that is not given is taken from
 // the named connection, when there is one, or left empty.
@@ -17,6 +18,11 @@ struct TSqlOptions {
   std::optional<QString> Password;
   QString Connection;  // a connection's title in the local store
   QString Store;       // the store file; empty: the one beside vantrel
+  QString Query;       // a saved query's title in that connection, in place of a statement
+  // --param NAME=VALUE, in the order given; for a name given twice the
+  // last value counts.
+  QList<std::pair<QString, QString>> Params;
+  bool PrintSql = false;  // print the prepared text instead of sending it
   Format OutputFormat = Format::Tsv;
   QString Statement;   // "-": read it from standard input
   bool Help = false;

@@ -1,13 +1,15 @@
-// vantrel-sql: runs one statement through ws.php and prints the answer: the
-// field names, then the rows. Exit status 0 on success, 1 when the request
-// or the statement fails (the message on standard error), 2 for a bad
-// command line.
+// vantrel-sql: runs one statement, or a saved query of a stored
+// connection, through ws.php and prints the answer: the field names, then
+// the rows. Exit status 0 on success, 1 when the request or the statement
+// fails (the message on standard error), 2 for a bad command line or a
+// parameter without a value.
 
 #include "TLocalStore.h"
 #include "TResultWriter.h"
 #include "TSqlOptions.h"
 #include "TStoreError.h"
 #include "TWebService.h"
+#include "USqlText.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -31,9 +33,9 @@ int BadUsage(const QString &problem) {
   return 2;
 }
 
-// Puts the settings of the stored connection with that title into the
-// client. Returns what went wrong, or an empty text.
-QString LoadConnection(const TSqlOptions &options, TWebService &ws) {
+// Opens the local store named by the options. Returns what went wrong, or
+// an empty text.
+QString OpenStore(const TSqlOptions &options, TLocalStore &store) {
   const QString path =
       options.Store.isEmpty()
           ? TLocalStore::PathForExecutable(QCoreApplication::applicationDirPath() +
@@ -41,9 +43,13 @@ QString LoadConnection(const TSqlOptions &options, TWebService &ws) {
           : options.Store;
   // Opening a missing store would make an empty one.
   if (!QFileInfo(path).isFile()) return QStringLiteral("vantrel-sql: no local store %1").arg(path);
-  TLocalStore store;
   store.Open(path);
-  qint64 key = -1;
+  return QString();
+}
+
+// Puts the settings of the stored connection with that title into the
+// client and gives its key. Returns what went wrong, or an empty text.
+QString LoadConnection(const TSqlOptions &options, TLocalStore &store, TWebService &ws, qint64 &key) {
   int found = 0;
   for (TStoreRows list = store.Select(TStoreStatement::qrySelectDatabases); !list.Eof();
        list.Next()) {
@@ -52,11 +58,11 @@ QString LoadConnection(const TSqlOptions &options, TWebService &ws) {
   }
   // A statement must not go to a connection chosen by chance.
   if (found == 0)
-    return QStringLiteral("vantrel-sql: no connection \"%1\" in %2").arg(options.Connection, path);
+    return QStringLiteral("vantrel-sql: no connection \"%1\" in %2").arg(options.Connection, store.Path());
   if (found > 1)
     return QStringLiteral("vantrel-sql: %1 connections are named \"%2\" in %3")
         .arg(found)
-        .arg(options.Connection, path);
+        .arg(options.Connection, store.Path());
   const TStoreRows row =
       store.Select(TStoreStatement::qrySelectDatabase, {{"PK_DATABASE", key}});
   if (row.Eof()) return QStringLiteral("vantrel-sql: the connection \"%1\" is gone").arg(options.Connection);
@@ -69,6 +75,67 @@ QString LoadConnection(const TSqlOptions &options, TWebService &ws) {
   return QString();
 }
 
+// The text of the connection's saved query with that title. Returns what
+// went wrong, or an empty text.
+QString LoadQuery(const TSqlOptions &options, TLocalStore &store, qint64 connection, QByteArray &text) {
+  qint64 key = -1;
+  int found = 0;
+  for (TStoreRows list = store.Select(TStoreStatement::qrySelectQueries, {{"FK_DATABASE", connection}});
+       !list.Eof(); list.Next()) {
+    if (list.AsString("TITRE") != options.Query) continue;
+    if (found++ == 0) key = list.AsInteger("PK_REQUETE");
+  }
+  if (found == 0)
+    return QStringLiteral("vantrel-sql: no query \"%1\" in the connection \"%2\"")
+        .arg(options.Query, options.Connection);
+  if (found > 1)
+    return QStringLiteral("vantrel-sql: %1 queries are named \"%2\" in the connection \"%3\"")
+        .arg(found)
+        .arg(options.Query, options.Connection);
+  const TStoreRows row = store.Select(TStoreStatement::qrySelectQuerySQL, {{"PK_REQUETE", key}});
+  if (row.Eof()) return QStringLiteral("vantrel-sql: the query \"%1\" is gone").arg(options.Query);
+  text = row.AsString("REQUETE").toLocal8Bit();
+  return QString();
+}
+
+// Prepares the text as the data page does for a saved query. A reference
+// takes the value given with --param, or else the one remembered for the
+// connection; values go in as typed and nothing is remembered. The names
+// with neither are put in `missing` and the result is then empty.
+std::optional<QByteArray> Prepare(const QByteArray &text, const TSqlOptions &options, TLocalStore *store,
+                                  qint64 connection, QStringList &missing) {
+  const auto provider = [&](const QByteArray &name, QByteArray &value, TFieldType &type) {
+    type = ftInteger;
+    const QString wanted = QString::fromLocal8Bit(name);
+    for (auto given = options.Params.crbegin(); given != options.Params.crend(); ++given) {
+      if (given->first == wanted) {
+        value = given->second.toLocal8Bit();
+        return;
+      }
+    }
+    if (store != nullptr) {
+      const TStoreRows remembered = store->Select(TStoreStatement::qrySelectParameter,
+                                                  {{"FK_DATABASE", connection}, {"NOM", wanted}});
+      if (!remembered.Eof()) {
+        value = remembered.AsString("VALEUR").toLocal8Bit();
+        return;
+      }
+    }
+    if (!missing.contains(wanted)) missing << wanted;
+  };
+  return PrepareSavedQuery(text, [&](QByteArray &sql) {
+    ReplaceSQLParams(sql, provider);
+    return missing.isEmpty();
+  });
+}
+
+int MissingValues(const QStringList &names) {
+  for (const QString &name : names)
+    std::fprintf(stderr, "vantrel-sql: no value for the parameter \"%s\": give --param %s=VALUE\n",
+                 name.toLocal8Bit().constData(), name.toLocal8Bit().constData());
+  return 2;
+}
+
 int Run(const TSqlOptions &options, int &argc, char **argv) {
   // The application object costs start-up time that a statement sent to a
   // web server named on the command line does not need; only the local
@@ -76,8 +143,12 @@ int Run(const TSqlOptions &options, int &argc, char **argv) {
   std::optional<QCoreApplication> app;
   if (!options.Connection.isEmpty()) app.emplace(argc, argv);
   TWebService ws;
+  std::optional<TLocalStore> store;
+  qint64 connection = -1;
   if (!options.Connection.isEmpty()) {
-    const QString problem = LoadConnection(options, ws);
+    store.emplace();
+    QString problem = OpenStore(options, *store);
+    if (problem.isEmpty()) problem = LoadConnection(options, *store, ws, connection);
     if (!problem.isEmpty()) return Failure(problem);
   }
   // What the command line names wins over the stored connection.
@@ -89,13 +160,40 @@ int Run(const TSqlOptions &options, int &argc, char **argv) {
   ws.Service = QStringLiteral("SQL");
 
   QString statement = options.Statement;
-  if (statement == QLatin1String("-")) {
+  if (options.Query.isEmpty() && statement == QLatin1String("-")) {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
       return Failure(QStringLiteral("vantrel-sql: cannot read standard input"));
     statement = QString::fromLocal8Bit(in.readAll());
   }
 
+  // A saved query always goes through the data page's preparation; a
+  // statement of the command line only when asked for, and is sent as
+  // given otherwise.
+  if (!options.Query.isEmpty() || options.PrintSql || !options.Params.isEmpty()) {
+    QByteArray text;
+    if (options.Query.isEmpty()) {
+      text = statement.toLocal8Bit();
+    } else {
+      const QString problem = LoadQuery(options, *store, connection, text);
+      if (!problem.isEmpty()) return Failure(problem);
+    }
+    QStringList missing;
+    const std::optional<QByteArray> prepared =
+        Prepare(text, options, store ? &*store : nullptr, connection, missing);
+    if (!prepared) return MissingValues(missing);
+    if (options.PrintSql) {
+      // As it would go out, before the request turns its line feeds into
+      // blanks.
+      if (std::fwrite(prepared->constData(), 1, size_t(prepared->size()), stdout) != size_t(prepared->size()) ||
+          std::fflush(stdout) != 0)
+        return Failure(QStringLiteral("vantrel-sql: cannot write the output"));
+      return 0;
+    }
+    statement = QString::fromLocal8Bit(*prepared);
+  }
+
+  store.reset();  // not held open while the request waits
   ws.Execute(statement);
   if (!ws.ErrorText.isEmpty()) return Failure(ws.ErrorText);
 
@@ -124,6 +222,8 @@ int main(int argc, char *argv[]) {
   try {
     status = Run(options, argc, argv);
   } catch (const TStoreError &e) {
+    status = Failure(QStringLiteral("vantrel-sql: ") + e.Message());
+  } catch (const TSqlTextError &e) {
     status = Failure(QStringLiteral("vantrel-sql: ") + e.Message());
   } catch (const std::exception &e) {
     status = Failure(QStringLiteral("vantrel-sql: ") + QString::fromLocal8Bit(e.what()));

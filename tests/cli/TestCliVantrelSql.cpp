@@ -6,6 +6,8 @@
 #include "SqlProcess.h"
 #include "TLocalStore.h"
 
+#include <tuple>
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +37,63 @@ void MakeStore(const QString &path, const QList<std::pair<QString, QString>> &co
   store.Close();
 }
 
+qint64 ConnectionKey(TLocalStore &store, const QString &title) {
+  for (TStoreRows rows = store.Select(TStoreStatement::qrySelectDatabases); !rows.Eof(); rows.Next())
+    if (rows.AsString("TITRE") == title) return rows.AsInteger("PK_DATABASE");
+  return -1;
+}
+
+// A saved query of a connection: its title and its text.
+using TSavedQuery = std::pair<QString, QString>;
+// A remembered value: connection title, name, value.
+using TRemembered = std::tuple<QString, QString, QString>;
+
+// The store of MakeStore ("Boutique" -> web, "Autre" -> nowhere) with
+// saved queries of "Boutique" and remembered values.
+void MakeQueryStore(const QString &path, const QString &web, const QList<TSavedQuery> &queries,
+                    const QList<TRemembered> &remembered = {}) {
+  MakeStore(path, {{QStringLiteral("Boutique"), web}, {QStringLiteral("Autre"), QStringLiteral("http://127.0.0.1:1")}});
+  TLocalStore store;
+  store.Open(path);
+  const qint64 shop = ConnectionKey(store, QStringLiteral("Boutique"));
+  const QDateTime now = QDateTime::currentDateTime();
+  for (const auto &[title, sql] : queries) {
+    store.Execute(TStoreStatement::qryInsertQuery, {{"FK_DATABASE", shop}, {"TITRE", title}, {"DATE_CREATION", now}});
+    qint64 key = 0;
+    for (TStoreRows rows = store.Select(TStoreStatement::qrySelectQueries, {{"FK_DATABASE", shop}}); !rows.Eof();
+         rows.Next())
+      key = std::max(key, rows.AsInteger("PK_REQUETE"));
+    store.Execute(TStoreStatement::qryUpdateQuerySQL, {{"REQUETE", sql}, {"DATE_MODIFICATION", now}, {"PK_REQUETE", key}});
+  }
+  for (const auto &[connection, name, value] : remembered)
+    store.Execute(TStoreStatement::qryInsertParameter,
+                  {{"FK_DATABASE", ConnectionKey(store, connection)}, {"NOM", name}, {"VALEUR", value}});
+  store.Close();
+}
+
+// The values remembered in the store for that connection and name.
+QStringList Remembered(const QString &path, const QString &connection, const QString &name) {
+  TLocalStore store;
+  store.Open(path);
+  QStringList values;
+  for (TStoreRows rows = store.Select(TStoreStatement::qrySelectParameter,
+                                      {{"FK_DATABASE", ConnectionKey(store, connection)}, {"NOM", name}});
+       !rows.Eof(); rows.Next())
+    values << rows.AsString("VALEUR");
+  return values;
+}
+
+// A saved query whose parameters cover the rules: a comment line holding a
+// reference (asked for, then gone), a tab, LF and CR LF lines, a doubled
+// colon (made one), an empty line.
+const QString kClients = QStringLiteral(
+    "SELECT *, 'a::b'\n"
+    "-- note :age\n"
+    "FROM clients\tc\r\n"
+    "WHERE ville = :ville\n"
+    "  AND age > :age AND h = '10::30';\n"
+    "\n");
+
 }  // namespace
 
 class TestCliVantrelSql : public QObject {
@@ -59,6 +118,16 @@ class TestCliVantrelSql : public QObject {
     QTest::newRow("store alone") << QStringList{web, "--store", "x.adb", "select 1"} << "--store goes with --connection";
     QTest::newRow("no web server") << QStringList{"--account", "a", "select 1"}
         << "--web-server or --connection is needed";
+    QTest::newRow("query without connection") << QStringList{web, "--query", "Ventes"}
+        << "--query goes with --connection";
+    QTest::newRow("query and a statement") << QStringList{"--connection", "C", "--query", "Ventes", "select 1"}
+        << "--query takes no statement";
+    QTest::newRow("query without a title") << QStringList{"--connection", "C", "--query="} << "--query needs a title";
+    QTest::newRow("param without a value") << QStringList{web, "--param", "ville", "select :ville"}
+        << "--param needs NAME=VALUE";
+    QTest::newRow("print-sql with a value") << QStringList{"--print-sql=yes", "select 1"}
+        << "--print-sql takes no value";
+    QTest::newRow("print-sql without statement") << QStringList{"--print-sql"} << "no statement";
   }
 
   void badCommandLine() {
@@ -105,6 +174,160 @@ class TestCliVantrelSql : public QObject {
     QCOMPARE(run.status, 0);
     QCOMPARE(Body(server), body);
     QCOMPARE(run.out, QByteArray("A\n1\n"));
+  }
+
+  // A statement of the command line goes through the saved queries'
+  // preparation when --param or --print-sql asks for it: printed as it
+  // would be sent, CR LF lines, byte for byte; nothing is sent then, so no
+  // web server is needed.
+  void printStatement_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("output");
+    QTest::newRow("no parameter: cleaned only") << QStringList{"--print-sql", "select a::b\n-- x\n\tfrom t\n\n"}
+        << QByteArray("select a::b\r\n from t\r\n");
+    QTest::newRow("parameters as typed") << QStringList{"--print-sql", "--param", "a='x''", "--param=b=1,5=c",
+                                                        "select :a, :b, c::d"}
+        << QByteArray("select 'x'', 1,5=c, c:d\r\n");
+    QTest::newRow("last value of a name counts") << QStringList{"--print-sql", "--param", "a=1", "--param", "a=2",
+                                                                "select :a"}
+        << QByteArray("select 2\r\n");
+    QTest::newRow("empty value") << QStringList{"--print-sql", "--param", "a=", "select :a;"}
+        << QByteArray("select ;\r\n");
+    QTest::newRow("UTF-8 name and value") << QStringList{"--print-sql", "--param", "ville=Orléans", "where :ville"}
+        << QByteArray("where Orl\xC3\xA9" "ans\r\n");
+  }
+
+  void printStatement() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, output);
+    const SqlRun run = RunSql(arguments);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, output);
+  }
+
+  // --param without --print-sql: the prepared text is what goes out.
+  void paramStatementSent() {
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("A\n1\n"));
+    const SqlRun run = RunSql({"--web-server", server.Url(), "--param", "a=1", "select :a\n-- c\nfrom t"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(Body(server), QByteArray("WS_service=SQL&WS_query=select+1%0D+from+t%0D+"));
+  }
+
+  // A statement given without --param or --print-sql goes out as typed:
+  // references, doubled colons and comments included.
+  void statementSentUnchanged() {
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("A\n1\n"));
+    const SqlRun run = RunSql({"--web-server", server.Url(), "select :a, b::c\n-- d"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(Body(server), QByteArray("WS_service=SQL&WS_query=select+%3Aa%2C+b%3A%3Ac+--+d"));
+  }
+
+  // A saved query: every value given, the text printed byte for byte.
+  void printSavedQuery() {
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("vantrel.adb"));
+    MakeQueryStore(store, QStringLiteral("http://127.0.0.1:1"), {{QStringLiteral("Clients"), kClients}});
+    const SqlRun run = RunSql({"--connection", "Boutique", "--store", store, "--query", "Clients", "--print-sql",
+                               "--param", "ville='Paris'", "--param", "age=30"});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray("SELECT *, 'a::b'\r\n"
+                                 "FROM clients c\r\n"
+                                 "WHERE ville = 'Paris'\r\n"
+                                 "  AND age > 30 AND h = '10::30';\r\n"));
+  }
+
+  // A reference without a value given or remembered: its name, status 2,
+  // nothing sent.
+  void missingParameter() {
+    QTemporaryDir dir;
+    RecordingServer server;
+    const QString store = dir.filePath(QStringLiteral("vantrel.adb"));
+    // "age" is remembered for another connection only.
+    MakeQueryStore(store, server.Url(), {{QStringLiteral("Clients"), kClients}},
+                   {{QStringLiteral("Autre"), QStringLiteral("age"), QStringLiteral("40")}});
+    server.Enqueue(RecordingServer::Ok("A\n"));
+    const SqlRun run =
+        RunSql({"--connection", "Boutique", "--store", store, "--query", "Clients", "--param", "ville=1"});
+    QCOMPARE(run.status, 2);
+    QCOMPARE(run.err, QByteArray("vantrel-sql: no value for the parameter \"age\": give --param age=VALUE\n"));
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(server.Requests().size(), 0);
+  }
+
+  // The value remembered for the connection is used and sent.
+  void rememberedValueSent() {
+    QTemporaryDir dir;
+    RecordingServer server;
+    const QString store = dir.filePath(QStringLiteral("vantrel.adb"));
+    MakeQueryStore(store, server.Url(), {{QStringLiteral("Ville"), QStringLiteral("SELECT * FROM clients WHERE ville = :ville")}},
+                   {{QStringLiteral("Boutique"), QStringLiteral("ville"), QStringLiteral("'Lyon'")},
+                    {QStringLiteral("Autre"), QStringLiteral("ville"), QStringLiteral("'Nice'")}});
+    server.Enqueue(RecordingServer::Ok("id\n7\n"));
+    const SqlRun run = RunSql({"--connection", "Boutique", "--store", store, "--query", "Ville"});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(Body(server), QByteArray("WS_server=db.lan%3A3307&WS_service=SQL&WS_database=shop&WS_account=reader"
+                                      "&WS_pwd=YWJj&WS_query=SELECT+*+FROM+clients+WHERE+ville+%3D+'Lyon'%0D+"));
+    QCOMPARE(run.out, QByteArray("id\n7\n"));
+  }
+
+  // A value given on the command line wins over the remembered one and is
+  // not remembered.
+  void paramWinsAndIsNotStored() {
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("vantrel.adb"));
+    MakeQueryStore(store, QStringLiteral("http://127.0.0.1:1"), {{QStringLiteral("Clients"), kClients}},
+                   {{QStringLiteral("Boutique"), QStringLiteral("ville"), QStringLiteral("'Lyon'")},
+                    {QStringLiteral("Boutique"), QStringLiteral("age"), QStringLiteral("18")}});
+    const SqlRun run = RunSql({"--connection", "Boutique", "--store", store, "--query", "Clients", "--print-sql",
+                               "--param", "ville='Paris'"});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains("WHERE ville = 'Paris'\r\n  AND age > 18 AND"), run.out.constData());
+    QCOMPARE(Remembered(store, QStringLiteral("Boutique"), QStringLiteral("ville")), QStringList{"'Lyon'"});
+    QCOMPARE(Remembered(store, QStringLiteral("Boutique"), QStringLiteral("age")), QStringList{"18"});
+  }
+
+  void savedQueryFailures_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QByteArray>("error");
+    QTest::newRow("unknown title") << "Nulle part" << QByteArray("no query \"Nulle part\" in the connection \"Boutique\"");
+    QTest::newRow("title differs in case") << "clients" << QByteArray("no query \"clients\"");
+    QTest::newRow("query of another connection") << "Ailleurs" << QByteArray("no query \"Ailleurs\"");
+    QTest::newRow("two of that title") << "Double" << QByteArray("2 queries are named \"Double\"");
+    QTest::newRow("too many references") << "Longue"
+        << QByteArray("La requ\xC3\xAAte contient 192 param\xC3\xA8tres : 191 au plus sont accept\xC3\xA9s.");
+  }
+
+  void savedQueryFailures() {
+    QFETCH(QString, title);
+    QFETCH(QByteArray, error);
+    QTemporaryDir dir;
+    RecordingServer server;
+    const QString store = dir.filePath(QStringLiteral("vantrel.adb"));
+    QString longQuery = QStringLiteral("SELECT ");
+    for (int k = 0; k < 192; ++k) longQuery += QStringLiteral(":p%1,").arg(k);
+    MakeQueryStore(store, server.Url(),
+                   {{QStringLiteral("Clients"), kClients}, {QStringLiteral("Double"), QStringLiteral("SELECT 1")},
+                    {QStringLiteral("Double"), QStringLiteral("SELECT 2")}, {QStringLiteral("Longue"), longQuery}});
+    {
+      // A query of the other connection is not found from "Boutique".
+      TLocalStore other;
+      other.Open(store);
+      other.Execute(TStoreStatement::qryInsertQuery, {{"FK_DATABASE", ConnectionKey(other, QStringLiteral("Autre"))},
+                                                      {"TITRE", QStringLiteral("Ailleurs")},
+                                                      {"DATE_CREATION", QDateTime::currentDateTime()}});
+    }
+    server.Enqueue(RecordingServer::Ok("A\n"));
+    const SqlRun run = RunSql({"--connection", "Boutique", "--store", store, "--query", title});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(error), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(server.Requests().size(), 0);
   }
 
   void formats_data() {
