@@ -48,7 +48,16 @@ TfrmMain::TfrmMain(const QString &storePath, QWidget *parent)
   }
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+  // The subsystems go first, and the widgets while the store still stands:
+  // a view that closes an open editor as it goes commits it, and nothing of
+  // that may reach a subsystem or a store that is already gone.
+  delete FQueryFlows;
+  delete FConnectionFlows;
+  delete FNavigator;
+  delete FLists;
+  delete takeCentralWidget();
+}
 
 void TfrmMain::CreateLayout() {
   auto *Splitter1 = new QSplitter(Qt::Horizontal, this);
