@@ -1,6 +1,7 @@
 #include "TLocalStore.h"
 
 #include "TStoreError.h"
+#include "UTitleOrder.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 
 #include <algorithm>
@@ -167,6 +169,11 @@ QString TLocalStore::Connect(const QString &path) {
     return ErrorMessage(query.lastError(), false);
   if (query.value(0).toInt() != 3) return QStringLiteral("ce fichier n'est pas une base Vantrel");
   query.finish();
+  // Titles are listed as a French reader expects them.
+  const QVariant handle = db.driver()->handle();
+  if (qstrcmp(handle.typeName(), "sqlite3*") != 0 ||
+      !InstallTitleOrder(*static_cast<sqlite3 *const *>(handle.constData())))
+    return QStringLiteral("l'ordre des titres ne peut pas être installé");
   // Connection settings, not data: the editor commits on every keystroke,
   // hence the write-ahead log with normal synchronisation.
   for (const char *pragma : {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=WAL",

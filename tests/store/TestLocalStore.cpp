@@ -1,5 +1,6 @@
 #include "TLocalStore.h"
 #include "TStoreError.h"
+#include "UTitleOrder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -64,6 +65,57 @@ class TestLocalStore : public QObject {
   QString Path(const QString &name = QStringLiteral("vantrel.adb")) const { return FDir.filePath(name); }
 
  private slots:
+  // Titles as a French reader lists them, from the program's own
+  // connection; the file stays readable with SQLite's standard collation.
+  void titlesInFrenchOrder() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("order.adb"));
+    TLocalStore store;
+    store.Open(path);
+    const QStringList titles{"Zoo", "École", "banque", "Été", "Ecole", "abricot", "Œuvre", "ete", "Banque", "Oeuvre"};
+    qint64 connection = 0;
+    for (const QString &title : titles) connection = AddConnection(store, title);
+    QStringList listed;
+    for (TStoreRows rows = store.Select(S::qrySelectDatabases); !rows.Eof(); rows.Next()) listed << rows.AsString("TITRE");
+    const QStringList expected{"abricot", "Banque", "banque", "Ecole", "École", "ete", "Été", "Oeuvre", "Œuvre", "Zoo"};
+    QCOMPARE(listed, expected);
+
+    for (const QString &title : titles)
+      store.Execute(S::qryInsertQuery, {{"FK_DATABASE", connection}, {"TITRE", title},
+                                        {"DATE_CREATION", QDateTime::currentDateTime()}});
+    listed.clear();
+    for (TStoreRows rows = store.Select(S::qrySelectQueries, {{"FK_DATABASE", connection}}); !rows.Eof(); rows.Next())
+      listed << rows.AsString("TITRE");
+    QCOMPARE(listed, expected);
+    store.Close();
+
+    // Any SQLite tool still reads and sorts the file with its own NOCASE.
+    RawFile raw(path);
+    QCOMPARE(raw.Column(QStringLiteral("SELECT count(*) FROM T_DATABASE ORDER BY TITRE")).value(0).toInt(), 10);
+    QCOMPARE(raw.Column(QStringLiteral("SELECT TITRE FROM T_DATABASE ORDER BY TITRE")).size(), 10);
+  }
+
+  void compareTitles_data() {
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("order");
+    QTest::newRow("accent after its letter, before the next") << "École" << "Zoo" << -1;
+    QTest::newRow("accented letter after the plain word") << "Banque" << "École" << -1;
+    QTest::newRow("case ignored for the letters") << "abricot" << "Banque" << -1;
+    QTest::newRow("plain before accented") << "ecole" << "école" << -1;
+    QTest::newRow("upper case before lower case when all else ties") << "Banque" << "banque" << -1;
+    QTest::newRow("ligature as two letters") << "Œuvre" << "Ofni" << -1;
+    QTest::newRow("equal only when equal") << "Même" << "Même" << 0;
+    QTest::newRow("digits first") << "2026" << "abc" << -1;
+  }
+  void compareTitles() {
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, order);
+    QCOMPARE(CompareTitles(a, b), order);
+    QCOMPARE(CompareTitles(b, a), -order);
+  }
+
   void init() { QVERIFY(FDir.isValid()); }
   void cleanup() {
     for (const QString &name : QDir(FDir.path()).entryList(QDir::Files)) QFile::remove(FDir.filePath(name));
