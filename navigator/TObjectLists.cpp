@@ -3,6 +3,7 @@
 #include "TImageList.h"
 #include "TTreeNodes.h"
 #include "TXListView.h"
+#include "UDesignScale.h"
 #include "UUserAction.h"
 
 #include <QKeyEvent>
@@ -47,29 +48,29 @@ void TObjectLists::CreateWidgets() {
 
   FGene = NewPage("tsGene", "lvGene", QStringLiteral("Contenu"), &FGenePage);
   FGene->SetViewStyle(TXListView::vsList);
-  FGene->AddColumn(QString(), 300);
+  FGene->AddColumn(QString(), ScaledWidth(FGene, 300));
 
   FTables = NewPage("tsTables", "lvTables", QStringLiteral("Tables"), &FTablesPage);
-  FTables->AddColumn(QStringLiteral("N°"), 35);
-  FTables->AddColumn(QStringLiteral("Nom"), 180);
-  FTables->AddColumn(QStringLiteral("Lignes"), 70, Qt::AlignRight);
-  FTables->AddColumn(QStringLiteral("Taille"), 70, Qt::AlignRight);
-  FTables->AddColumn(QStringLiteral("Créé le"), 120);
-  FTables->AddColumn(QStringLiteral("Modifiée le"), 120);
+  FTables->AddColumn(QStringLiteral("N°"), ScaledWidth(FTables, 35));
+  FTables->AddColumn(QStringLiteral("Nom"), ScaledWidth(FTables, 180));
+  FTables->AddColumn(QStringLiteral("Lignes"), ScaledWidth(FTables, 70), Qt::AlignRight);
+  FTables->AddColumn(QStringLiteral("Taille"), ScaledWidth(FTables, 70), Qt::AlignRight);
+  FTables->AddColumn(QStringLiteral("Créé le"), ScaledWidth(FTables, 120));
+  FTables->AddColumn(QStringLiteral("Modifiée le"), ScaledWidth(FTables, 120));
 
   FFields = NewPage("tsFields", "lvFields", QStringLiteral("Colonnes"), &FFieldsPage);
-  FFields->AddColumn(QStringLiteral("N°"), 35);
-  FFields->AddColumn(QStringLiteral("Nom"), 180);
-  FFields->AddColumn(QStringLiteral("Type"), 90);
-  FFields->AddColumn(QStringLiteral("Nul autorisé"), 70, Qt::AlignHCenter);
-  FFields->AddColumn(QStringLiteral("Clé"), 40, Qt::AlignHCenter);
-  FFields->AddColumn(QStringLiteral("Défaut"), 100);
-  FFields->AddColumn(QStringLiteral("Extra"), 100);
+  FFields->AddColumn(QStringLiteral("N°"), ScaledWidth(FFields, 35));
+  FFields->AddColumn(QStringLiteral("Nom"), ScaledWidth(FFields, 180));
+  FFields->AddColumn(QStringLiteral("Type"), ScaledWidth(FFields, 90));
+  FFields->AddColumn(QStringLiteral("Nul autorisé"), ScaledWidth(FFields, 70), Qt::AlignHCenter);
+  FFields->AddColumn(QStringLiteral("Clé"), ScaledWidth(FFields, 40), Qt::AlignHCenter);
+  FFields->AddColumn(QStringLiteral("Défaut"), ScaledWidth(FFields, 100));
+  FFields->AddColumn(QStringLiteral("Extra"), ScaledWidth(FFields, 100));
 
   FQueries = NewPage("tsQueries", "lvQueries", QStringLiteral("Requêtes"), &FQueriesPage);
-  FQueries->AddColumn(QStringLiteral("Nom"), 300);
-  FQueries->AddColumn(QStringLiteral("Date création"), 120);
-  FQueries->AddColumn(QStringLiteral("Date modification"), 120);
+  FQueries->AddColumn(QStringLiteral("Nom"), ScaledWidth(FQueries, 300));
+  FQueries->AddColumn(QStringLiteral("Date création"), ScaledWidth(FQueries, 120));
+  FQueries->AddColumn(QStringLiteral("Date modification"), ScaledWidth(FQueries, 120));
 
   connect(FPath, &QTreeWidget::itemClicked, this, UserSlot([this] { tvPathClick(); }));
   connect(FGene, &QTreeWidget::itemDoubleClicked, this, UserSlot([this] { actSelectGeneExecute(); }));

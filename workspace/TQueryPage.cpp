@@ -1,6 +1,7 @@
 #include "TQueryPage.h"
 
 #include "TXListView.h"
+#include "UDesignScale.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -16,7 +17,7 @@ TXListView *NewAssistList(const char *name, const QString &caption, const QStrin
   list->setObjectName(QLatin1String(name));
   list->setAccessibleName(accessibleName);
   list->setIconSize(QSize(16, 16));
-  list->AddColumn(caption, 150);
+  list->AddColumn(caption, ScaledWidth(list, 150));
   list->SetSortType(TXListView::stText);
   return list;
 }
@@ -31,7 +32,7 @@ TQueryPage::TQueryPage(QWidget *parent) : QWidget(parent) {
   FAssist = new QWidget(this);
   FAssist->setObjectName(QStringLiteral("pnAssist"));
   FAssist->setAccessibleName(QStringLiteral("Assistant"));
-  FAssist->setFixedWidth(185);
+  FAssist->setFixedWidth(ScaledWidth(FAssist, 185));
   auto *assistLayout = new QVBoxLayout(FAssist);
   assistLayout->setContentsMargins(0, 0, 0, 0);
   FTables = NewAssistList("lvTablesForAssist", QStringLiteral("Tables"), QStringLiteral("Tables de l'assistant"),

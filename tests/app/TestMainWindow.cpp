@@ -3,6 +3,7 @@
 #include "TStoreStatements.h"
 #include "TTreeNodes.h"
 #include "TXListView.h"
+#include "UDesignScale.h"
 #include "TfrmDialog.h"
 #include "TfrmMain.h"
 #include "MainWindowFixture.h"
@@ -13,7 +14,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QHeaderView>
 #include <QtTest>
+
+#include <cmath>
 
 #include <memory>
 
@@ -117,7 +121,27 @@ class TestMainWindow : public QObject {
     QCOMPARE(headers(F.W.lvFields), (QStringList{"N°", "Nom", "Type", "Nul autorisé", "Clé", "Défaut", "Extra"}));
     QCOMPARE(F.W.lvFields->ColumnAlignment(4), Qt::AlignHCenter);
     QCOMPARE(headers(F.W.lvQueries), (QStringList{"Nom", "Date création", "Date modification"}));
-    QCOMPARE(F.W.lvFields->columnWidth(1), 180);
+    QCOMPARE(F.W.lvFields->columnWidth(1), ScaledWidth(F.W.lvFields, 180));
+  }
+
+  // The designed widths grow with the interface font, all alike, so that
+  // a date and the widest caption show in full.
+  void columnWidthsFollowTheFont() {
+    Start();
+    const double scale = DesignScale(F.W.lvQueries->font());
+    QVERIFY(scale >= 1.0);
+    QCOMPARE(F.W.lvQueries->columnWidth(0), int(std::lround(300 * scale)));
+    QCOMPARE(F.W.lvTables->columnWidth(0), int(std::lround(35 * scale)));
+    F.W.lvQueries->AddItem({QStringLiteral("q"), QStringLiteral("2026-12-10 14:05:31"), QStringLiteral("2026-12-10 14:05:31")});
+    auto *view = static_cast<QAbstractItemView *>(F.W.lvQueries);
+    QVERIFY2(view->sizeHintForColumn(1) <= F.W.lvQueries->columnWidth(1),
+             qPrintable(QStringLiteral("%1 > %2").arg(view->sizeHintForColumn(1)).arg(F.W.lvQueries->columnWidth(1))));
+    QVERIFY(view->sizeHintForColumn(2) <= F.W.lvQueries->columnWidth(2));
+    QVERIFY(F.W.lvFields->header()->sectionSizeHint(3) <= F.W.lvFields->columnWidth(3));
+    // A bigger font, bigger columns, in the same proportions.
+    QFont big = F.W.lvQueries->font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    QVERIFY(DesignScale(big) > 1.5 * scale);
   }
 
   // Screen readers and test robots find the widgets a user sees by these.
