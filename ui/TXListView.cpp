@@ -1,5 +1,7 @@
 #include "TXListView.h"
 
+#include "USortRules.h"
+
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QMouseEvent>
@@ -10,7 +12,6 @@
 #include <QStyle>
 
 #include <algorithm>
-#include <cstring>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -47,9 +48,16 @@ TXListView::TXListView(QWidget *parent) : QTreeWidget(parent) {
   // while a divider is dragged; it has no setting to draw only the divider.
   connect(head, &QHeaderView::sectionClicked, this, &TXListView::ColumnClicked);
   connect(head, &QHeaderView::sectionResized, this, &TXListView::SectionResized);
+  // Columns added after the sort type was set: the header would move its
+  // arrow along with the sections inserted before it.
+  connect(head, &QHeaderView::sectionCountChanged, this, &TXListView::UpdateSortIndicator);
   head->viewport()->installEventFilter(this);
   connect(model(), &QAbstractItemModel::rowsInserted, this, &TXListView::RowsInserted);
+  connect(model(), &QAbstractItemModel::rowsRemoved, this,
+          [this](const QModelIndex &parent, int, int) { RowsRemoved(parent); });
+  connect(model(), &QAbstractItemModel::modelReset, this, [this] { ForgetColumnOrder(); });
   connect(model(), &QAbstractItemModel::dataChanged, this, &TXListView::DataChanged);
+  UpdateSortIndicator();
 }
 
 void TXListView::SetViewStyle(TViewStyle style) {
@@ -77,7 +85,15 @@ QTreeWidgetItem *TXListView::AddItem(const QStringList &texts) {
     item->setTextAlignment(column, ColumnAlignment(column) | Qt::AlignVCenter);
   if (FSortType == stText) {
     QScopedValueRollback<bool> busy(FSorting, true);
-    insertTopLevelItem(InsertPosition(SortKey(item)), item);
+    const QByteArray key = SortKey(item);
+    if (SortsByNumber() && !USortRules::SortsAsNumber(key)) {
+      // The first text in a column of numbers: the column now sorts by
+      // bytes, every row anew.
+      addTopLevelItem(item);
+      SortAll();
+    } else {
+      insertTopLevelItem(InsertPosition(key), item);
+    }
   } else {
     addTopLevelItem(item);
   }
@@ -91,11 +107,14 @@ void TXListView::Clear() {
   setUpdatesEnabled(updates);
   FSortColumn = 0;
   FSortDirection = 1;
+  ForgetColumnOrder();
+  UpdateSortIndicator();
 }
 
 void TXListView::SetSortType(TSortType sortType) {
   FSortType = sortType;
   if (FSortType == stText) SortAll();
+  UpdateSortIndicator();
 }
 
 void TXListView::ColumnClicked(int column) {
@@ -103,6 +122,14 @@ void TXListView::ColumnClicked(int column) {
   FSortColumn = column;
   FSortType = stText;
   SortAll();
+  UpdateSortIndicator();
+}
+
+void TXListView::UpdateSortIndicator() {
+  QHeaderView *head = header();
+  const bool sorted = FSortType == stText;
+  head->setSortIndicatorShown(sorted);
+  if (sorted) head->setSortIndicator(FSortColumn, FSortDirection > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 QByteArray TXListView::SortKey(const QTreeWidgetItem *item) const {
@@ -110,10 +137,19 @@ QByteArray TXListView::SortKey(const QTreeWidgetItem *item) const {
   return item != nullptr ? item->text(FSortColumn).toLocal8Bit() : QByteArray();
 }
 
+bool TXListView::SortsByNumber() const {
+  if (FColumnOrder == coUnknown) {
+    // A column of texts usually shows it at its first rows.
+    bool numbers = true;
+    const int count = topLevelItemCount();
+    for (int i = 0; i < count && numbers; ++i) numbers = USortRules::SortsAsNumber(SortKey(topLevelItem(i)));
+    FColumnOrder = numbers ? coNumbers : coBytes;
+  }
+  return FColumnOrder == coNumbers;
+}
+
 int TXListView::CompareKeys(const QByteArray &a, const QByteArray &b) const {
-  const int common = std::min(a.size(), b.size());
-  int order = common > 0 ? std::memcmp(a.constData(), b.constData(), std::size_t(common)) : 0;
-  if (order == 0) order = a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  const int order = USortRules::Compare(a, b, SortsByNumber());
   if (order < 0) return -FSortDirection;
   if (order > 0) return FSortDirection;
   return 0;
@@ -137,6 +173,7 @@ int TXListView::InsertPosition(const QByteArray &key) const {
 }
 
 void TXListView::SortAll() {
+  ForgetColumnOrder();
   const int count = topLevelItemCount();
   if (count < 2) return;
   QList<QTreeWidgetItem *> rows;
@@ -147,10 +184,10 @@ void TXListView::SortAll() {
     rows << topLevelItem(i);
     keys.push_back(SortKey(rows.last()));
   }
+  const std::vector<QByteArrayView> views(keys.begin(), keys.end());
   std::vector<int> order(static_cast<std::size_t>(count));
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return CompareKeys(keys[std::size_t(a)], keys[std::size_t(b)]) < 0; });
+  FColumnOrder = USortRules::Sort(order, views, FSortDirection) ? coNumbers : coBytes;
   bool moved = false;
   for (int i = 0; i < count && !moved; ++i) moved = order[std::size_t(i)] != i;
   if (!moved) return;
@@ -209,8 +246,16 @@ void TXListView::PlaceRows(const QList<QTreeWidgetItem *> &items) {
 
 void TXListView::RowsInserted(const QModelIndex &parent, int first, int last) {
   // Rows added by other code than AddItem: sort them in.
-  if (FSorting || FSortType != stText || parent.isValid()) return;
-  if (last - first + 1 > kMaxSingleMoves) {
+  if (FSorting || parent.isValid()) return;
+  if (FSortType != stText) {
+    ForgetColumnOrder();
+    return;
+  }
+  // A text among numbers makes the whole column sort by bytes.
+  bool anew = FColumnOrder == coUnknown;
+  if (FColumnOrder == coNumbers)
+    for (int row = first; row <= last && !anew; ++row) anew = !USortRules::SortsAsNumber(SortKey(topLevelItem(row)));
+  if (anew || last - first + 1 > kMaxSingleMoves) {
     SortAll();
     return;
   }
@@ -219,18 +264,40 @@ void TXListView::RowsInserted(const QModelIndex &parent, int first, int last) {
   PlaceRows(items);
 }
 
+void TXListView::RowsRemoved(const QModelIndex &parent) {
+  if (FSorting || parent.isValid()) return;
+  // A column of numbers stays one; taking out its last text makes one.
+  if (FSortType != stText || FColumnOrder != coNumbers) ForgetColumnOrder();
+  if (FSortType == stText && FColumnOrder == coUnknown && SortsByNumber()) SortAll();
+}
+
 void TXListView::DataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
   // A changed text of the sorted column (a caption or sub-item set after
   // the row was added) moves its row to its new place.
-  if (FSorting || FSortType != stText || !topLeft.isValid() || topLeft.parent().isValid()) return;
+  if (FSorting || !topLeft.isValid() || topLeft.parent().isValid()) return;
   if (FSortColumn < topLeft.column() || FSortColumn > bottomRight.column()) return;
   if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(Qt::EditRole)) return;
-  if (bottomRight.row() - topLeft.row() + 1 > kMaxSingleMoves) {
+  if (FSortType != stText) {
+    ForgetColumnOrder();
+    return;
+  }
+  // The change may turn the column from numbers to texts or back: then
+  // every row has a new place.
+  bool anew = false;
+  const int count = topLevelItemCount();
+  if (FColumnOrder == coNumbers) {
+    for (int row = topLeft.row(); row <= bottomRight.row() && row < count && !anew; ++row)
+      anew = !USortRules::SortsAsNumber(SortKey(topLevelItem(row)));
+  } else {
+    anew = FColumnOrder == coUnknown;
+    ForgetColumnOrder();
+    anew = SortsByNumber() || anew;
+  }
+  if (anew || bottomRight.row() - topLeft.row() + 1 > kMaxSingleMoves) {
     SortAll();
     return;
   }
   QList<QTreeWidgetItem *> misplaced;
-  const int count = topLevelItemCount();
   for (int row = topLeft.row(); row <= bottomRight.row() && row < count; ++row) {
     QTreeWidgetItem *item = topLevelItem(row);
     const bool afterPrevious = row == 0 || CompareItems(topLevelItem(row - 1), item) <= 0;
