@@ -1,26 +1,20 @@
 #include "TXListView.h"
 
+#include "THeaderTracker.h"
 #include "USortRules.h"
 
 #include <QHeaderView>
 #include <QItemSelection>
-#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSet>
 #include <QSignalBlocker>
-#include <QStyle>
 
 #include <algorithm>
 #include <numeric>
-#include <utility>
 #include <vector>
 
 namespace {
-
-// The platform header hands its item text back through a 128-character
-// buffer, terminator included: longer captions arrive cut.
-constexpr int kHeaderTextMax = 127;
 
 // Up to this many rows added or changed at once are moved to their places
 // one by one; more are sorted in with one pass over the whole list, which
@@ -47,11 +41,16 @@ TXListView::TXListView(QWidget *parent) : QTreeWidget(parent) {
   // arrow the list never had. Qt's header always redraws the columns live
   // while a divider is dragged; it has no setting to draw only the divider.
   connect(head, &QHeaderView::sectionClicked, this, &TXListView::ColumnClicked);
-  connect(head, &QHeaderView::sectionResized, this, &TXListView::SectionResized);
+  auto *tracker = new THeaderTracker(head);
+  connect(tracker, &THeaderTracker::Begin, this,
+          [this](int section, int width) { DoBeginColumnResize(HeaderItemColumn(section), width); });
+  connect(tracker, &THeaderTracker::Track, this,
+          [this](int section, int width) { DoColumnResize(HeaderItemColumn(section), width); });
+  connect(tracker, &THeaderTracker::End, this,
+          [this](int section, int width) { DoEndColumnResize(HeaderItemColumn(section), width); });
   // Columns added after the sort type was set: the header would move its
   // arrow along with the sections inserted before it.
   connect(head, &QHeaderView::sectionCountChanged, this, &TXListView::UpdateSortIndicator);
-  head->viewport()->installEventFilter(this);
   connect(model(), &QAbstractItemModel::rowsInserted, this, &TXListView::RowsInserted);
   connect(model(), &QAbstractItemModel::rowsRemoved, this,
           [this](const QModelIndex &parent, int, int) { RowsRemoved(parent); });
@@ -308,14 +307,7 @@ void TXListView::DataChanged(const QModelIndex &topLeft, const QModelIndex &bott
 }
 
 int TXListView::HeaderItemColumn(int section) const {
-  const QTreeWidgetItem *head = headerItem();
-  const int columns = columnCount();
-  if (head == nullptr || section < 0 || section >= columns) return -1;
-  const QString text = head->text(section).left(kHeaderTextMax);
-  if (head->text(section) == text) return section;
-  for (int column = 0; column < columns; ++column)
-    if (head->text(column) == text) return column;
-  return -1;
+  return THeaderTracker::HeaderItemColumn(header(), section);
 }
 
 void TXListView::DoBeginColumnResize(int columnIndex, int columnWidth) {
@@ -328,53 +320,4 @@ void TXListView::DoEndColumnResize(int columnIndex, int columnWidth) {
 
 void TXListView::DoColumnResize(int columnIndex, int columnWidth) {
   emit OnColumnResize(this, columnIndex, columnWidth);
-}
-
-int TXListView::DividerAt(int x) const {
-  // The same test as QHeaderView's when a press starts a resize: within the
-  // grip margin of a section's end, or of the next section's start.
-  const QHeaderView *head = header();
-  int visual = head->visualIndexAt(x);
-  if (visual < 0) return -1;
-  const int logical = head->logicalIndex(visual);
-  const int start = head->sectionViewportPosition(logical);
-  const int grip = head->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, head);
-  bool atStart = x < start + grip;
-  bool atEnd = x > start + head->sectionSize(logical) - grip;
-  if (head->isRightToLeft()) std::swap(atStart, atEnd);
-  if (atStart) {
-    while (--visual >= 0) {
-      const int previous = head->logicalIndex(visual);
-      if (!head->isSectionHidden(previous)) return previous;
-    }
-    return -1;
-  }
-  return atEnd ? logical : -1;
-}
-
-bool TXListView::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == header()->viewport()) {
-    if (event->type() == QEvent::MouseButtonPress) {
-      const auto *mouse = static_cast<QMouseEvent *>(event);
-      if (mouse->button() == Qt::LeftButton) {
-        FTrackSection = -1;
-        const int section = DividerAt(mouse->position().toPoint().x());
-        if (section >= 0 && header()->sectionResizeMode(section) == QHeaderView::Interactive) {
-          FTrackSection = section;
-          DoBeginColumnResize(HeaderItemColumn(section), header()->sectionSize(section));
-        }
-      }
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-      const auto *mouse = static_cast<QMouseEvent *>(event);
-      if (mouse->button() == Qt::LeftButton && FTrackSection >= 0) {
-        const int section = std::exchange(FTrackSection, -1);
-        DoEndColumnResize(HeaderItemColumn(section), header()->sectionSize(section));
-      }
-    }
-  }
-  return QTreeWidget::eventFilter(watched, event);
-}
-
-void TXListView::SectionResized(int section, int /*oldSize*/, int newSize) {
-  if (section == FTrackSection) DoColumnResize(HeaderItemColumn(section), newSize);
 }

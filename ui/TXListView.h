@@ -74,8 +74,6 @@ class TXListView : public QTreeWidget {
   virtual void DoEndColumnResize(int columnIndex, int columnWidth);
   virtual void DoColumnResize(int columnIndex, int columnWidth);
 
-  bool eventFilter(QObject *watched, QEvent *event) override;
-
  private:
   QByteArray SortKey(const QTreeWidgetItem *item) const;
   int CompareKeys(const QByteArray &a, const QByteArray &b) const;
@@ -93,19 +91,14 @@ class TXListView : public QTreeWidget {
   // stay in insertion order.
   void UpdateSortIndicator();
   void DataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
-  // The divider under x (header viewport coordinates), as the header
-  // itself finds it when a drag starts; -1 when none.
-  int DividerAt(int x) const;
-  void SectionResized(int section, int oldSize, int newSize);
 
   TViewStyle FViewStyle = vsReport;
   QList<Qt::Alignment> FAlignments;
   TSortType FSortType = stNone;
   int FSortColumn = 0;
   int FSortDirection = 1;
-  bool FSorting = false;     // our own row moves are under way
+  bool FSorting = false;  // our own row moves are under way
   // How SortColumn's texts compare, known once they have been read.
   enum TColumnOrder { coUnknown, coNumbers, coBytes };
   mutable TColumnOrder FColumnOrder = coUnknown;
-  int FTrackSection = -1;    // header section whose divider is being dragged
 };
