@@ -47,7 +47,7 @@ TXGridView::TXGridView(QWidget *parent) : QTableView(parent), FModel(new TGridMo
   // Rows all of one height, and no row header: nothing is measured per row.
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  UpdateRowHeight();
+  UpdateFontMetrics();
   QHeaderView *head = horizontalHeader();
   head->setStretchLastSection(false);
   // Columns keep their places: a dragged header would part the column
@@ -176,13 +176,31 @@ void TXGridView::FitShownRows() {
   int last = rowAt(viewport()->height() - 1);
   if (last < 0) last = count - 1;
   const int columns = FModel->columnCount();
+  QByteArray spare;
   for (int row = first; row <= last; ++row) {
     const int source = FModel->SourceRow(row);
     if (FFittedRows[size_t(source)]) continue;
     FFittedRows[size_t(source)] = true;
-    for (int column = 0; column < columns; ++column)
-      if (!FUserSized[size_t(column)]) FitColumnWidth(column, FModel->CellText(row, column));
+    for (int column = 0; column < columns; ++column) {
+      if (FUserSized[size_t(column)]) continue;
+      const QByteArrayView bytes = FModel->CellBytes(row, column, spare);
+      if (MayBeWider(bytes, columnWidth(column))) FitColumnWidth(column, QString::fromLocal8Bit(bytes));
+    }
   }
+}
+
+bool TXGridView::MayBeWider(QByteArrayView bytes, int width) const {
+  // Printable ASCII is summed from the advances of its characters; the
+  // rest (other bytes, control characters) is measured.
+  int estimate = 0;
+  for (const char c : bytes) {
+    const uchar byte = uchar(c);
+    if (byte < 0x20 || byte >= 0x7F) return true;
+    estimate += FAdvances[byte];
+  }
+  // Kerning and ligatures move a text's width a little from the sum of its
+  // characters' advances: within that margin, it is measured.
+  return estimate + estimate / 8 + 2 + kTextMargin > width;
 }
 
 QString TXGridView::SelectionText() const {
@@ -240,12 +258,14 @@ void TXGridView::paintEvent(QPaintEvent *event) {
 }
 
 void TXGridView::changeEvent(QEvent *event) {
-  if (event->type() == QEvent::FontChange) UpdateRowHeight();
+  if (event->type() == QEvent::FontChange) UpdateFontMetrics();
   QTableView::changeEvent(event);
 }
 
-void TXGridView::UpdateRowHeight() {
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+void TXGridView::UpdateFontMetrics() {
+  const QFontMetrics metrics = fontMetrics();
+  verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
+  for (int byte = 0x20; byte < 0x7F; ++byte) FAdvances[size_t(byte)] = metrics.horizontalAdvance(QLatin1Char(char(byte)));
 }
 
 void TXGridView::DoBeginColumnResize(int columnIndex, int columnWidth) {

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTableView>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -94,8 +95,11 @@ class TXGridView : public QTableView {
  private:
   void SortRows();
   void UpdateSortIndicator();
-  void UpdateRowHeight();
+  void UpdateFontMetrics();
   void FitShownRows();
+  // Whether a cell's text might need a column wider than `width`: false
+  // only when the sum of its characters' advances says it cannot.
+  bool MayBeWider(QByteArrayView bytes, int width) const;
 
   TGridModel *FModel;
   TSortType FSortType = stNone;
@@ -105,4 +109,5 @@ class TXGridView : public QTableView {
   bool FFitPainted = false;
   std::vector<bool> FFittedRows;   // by source row
   std::vector<bool> FUserSized;    // by column: the user dragged its divider
+  std::array<int, 128> FAdvances{};  // of the printable ASCII characters in the list's font
 };

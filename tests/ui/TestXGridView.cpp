@@ -111,6 +111,7 @@ class TestXGridView : public QObject {
   void ctrlCBelongsToTheGrid();
   void valuesShowOnOneLine();
   void paintedRowsWidenTheirColumns();
+  void paintedCellsAllFit();
   void dividerDragReportsColumnAndWidth();
 };
 
@@ -375,6 +376,33 @@ void TestXGridView::paintedRowsWidenTheirColumns() {
   QCOMPARE(grid->columnWidth(1), grid->TextWidth(QString(30, QLatin1Char('W'))) + 20);
   QCOMPARE(grid->columnWidth(2), 50);
   QCOMPARE(grid->columnWidth(0), 60);
+}
+
+// Whatever a painted cell holds (pairs that kern, ligatures, wide and
+// narrow letters, other scripts), its column ends at least as wide as the
+// rule asks; cells whose sum of advances is clearly narrower are only
+// spared the measurement.
+void TestXGridView::paintedCellsAllFit() {
+  const QStringList texts{"AVAVAVAVAVAV", "ffiffiffiffl", "To.To.To.To.", "LT'LT'LT'LT'", "WAWAWAWAWAWA",
+                          "iiiiiiiiiiii", "1111111111111", "Yo, Yo, Yo, ", "été à Orléans",
+                          "日本語テキスト", "mmmmmmmmmm", "r.r.r.r.r.r."};
+  QStringList rows;
+  for (int i = 0; i < 24; ++i)
+    rows << QStringLiteral("%1|%2|%3|%4")
+                .arg(i)
+                .arg(texts[i % texts.size()].left(4 + i % 9))
+                .arg(texts[(i * 5) % texts.size()])
+                .arg(texts[(i * 7) % texts.size()].repeated(1 + i % 3));
+  auto grid = Grid(rows);
+  grid->resize(500, 800);
+  grid->SetFitPaintedRows(true);
+  QVERIFY(Show(grid.get()));
+  QApplication::processEvents();
+  QVERIFY(grid->rowAt(grid->viewport()->height() - 1) < 0);  // every row painted
+  for (int row = 0; row < grid->RowCount(); ++row)
+    for (int column = 0; column < 4; ++column)
+      QVERIFY2(grid->columnWidth(column) >= grid->TextWidth(grid->CellText(row, column)) + 20,
+               qPrintable(grid->CellText(row, column)));
 }
 
 void TestXGridView::dividerDragReportsColumnAndWidth() {
