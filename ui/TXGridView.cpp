@@ -35,6 +35,7 @@ void AppendValue(QString &out, const QString &value) {
 }  // namespace
 
 TXGridView::TXGridView(QWidget *parent) : QTableView(parent), FModel(new TGridModel(this)) {
+  setAccessibleName(QStringLiteral("Résultat"));
   setModel(FModel);
   setShowGrid(false);
   setWordWrap(false);

@@ -8,12 +8,14 @@
 #include "UGridLoader.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtTest>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -256,6 +258,26 @@ class TestGridLoader : public QObject {
     QCOMPARE(page.grid->SortColumn(), 0);
     QCOMPARE(page.grid->SortDirection(), 1);
     QCOMPARE(page.Shown(), (Rows{{"9", "y"}, {"10", "x"}, {"100", "z"}}));
+  }
+
+  // An exception out of the fill (here from the grid's header, as a
+  // failed allocation would come) still ends the busy cursor and the
+  // suspended redrawing, and the hint still follows the label.
+  void exceptionEndsTheBusyState() {
+    Page page;
+    bool thrown = false;
+    QObject::connect(page.grid->horizontalHeader(), &QHeaderView::sectionCountChanged, page.grid, [&] {
+      if (thrown) return;
+      thrown = true;
+      throw std::bad_alloc();
+    });
+    QVERIFY_THROWS_EXCEPTION(std::bad_alloc, page.Fill("a\tb\n1\t2\n"));
+    QVERIFY(thrown);
+    QCOMPARE(page.label->text(), QString("1 enregistrement(s)"));
+    QVERIFY(Restored(page));
+    page.Fill("a\tb\n1\t2\n");  // and the next fill is whole
+    QCOMPARE(page.Shown(), (Rows{{"1", "2"}}));
+    QVERIFY(Restored(page));
   }
 
   // The grid keeps its rows, the answer's own bytes, after the client has
