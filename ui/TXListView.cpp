@@ -1,25 +1,20 @@
 #include "TXListView.h"
 
+#include "THeaderTracker.h"
+#include "USortRules.h"
+
 #include <QHeaderView>
 #include <QItemSelection>
-#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSet>
 #include <QSignalBlocker>
-#include <QStyle>
 
 #include <algorithm>
-#include <cstring>
 #include <numeric>
-#include <utility>
 #include <vector>
 
 namespace {
-
-// The platform header hands its item text back through a 128-character
-// buffer, terminator included: longer captions arrive cut.
-constexpr int kHeaderTextMax = 127;
 
 // Up to this many rows added or changed at once are moved to their places
 // one by one; more are sorted in with one pass over the whole list, which
@@ -46,10 +41,22 @@ TXListView::TXListView(QWidget *parent) : QTreeWidget(parent) {
   // arrow the list never had. Qt's header always redraws the columns live
   // while a divider is dragged; it has no setting to draw only the divider.
   connect(head, &QHeaderView::sectionClicked, this, &TXListView::ColumnClicked);
-  connect(head, &QHeaderView::sectionResized, this, &TXListView::SectionResized);
-  head->viewport()->installEventFilter(this);
+  auto *tracker = new THeaderTracker(head);
+  connect(tracker, &THeaderTracker::Begin, this,
+          [this](int section, int width) { DoBeginColumnResize(HeaderItemColumn(section), width); });
+  connect(tracker, &THeaderTracker::Track, this,
+          [this](int section, int width) { DoColumnResize(HeaderItemColumn(section), width); });
+  connect(tracker, &THeaderTracker::End, this,
+          [this](int section, int width) { DoEndColumnResize(HeaderItemColumn(section), width); });
+  // Columns added after the sort type was set: the header would move its
+  // arrow along with the sections inserted before it.
+  connect(head, &QHeaderView::sectionCountChanged, this, &TXListView::UpdateSortIndicator);
   connect(model(), &QAbstractItemModel::rowsInserted, this, &TXListView::RowsInserted);
+  connect(model(), &QAbstractItemModel::rowsRemoved, this,
+          [this](const QModelIndex &parent, int, int) { RowsRemoved(parent); });
+  connect(model(), &QAbstractItemModel::modelReset, this, [this] { ForgetColumnOrder(); });
   connect(model(), &QAbstractItemModel::dataChanged, this, &TXListView::DataChanged);
+  UpdateSortIndicator();
 }
 
 void TXListView::SetViewStyle(TViewStyle style) {
@@ -77,7 +84,15 @@ QTreeWidgetItem *TXListView::AddItem(const QStringList &texts) {
     item->setTextAlignment(column, ColumnAlignment(column) | Qt::AlignVCenter);
   if (FSortType == stText) {
     QScopedValueRollback<bool> busy(FSorting, true);
-    insertTopLevelItem(InsertPosition(SortKey(item)), item);
+    const QByteArray key = SortKey(item);
+    if (SortsByNumber() && !USortRules::SortsAsNumber(key)) {
+      // The first text in a column of numbers: the column now sorts by
+      // bytes, every row anew.
+      addTopLevelItem(item);
+      SortAll();
+    } else {
+      insertTopLevelItem(InsertPosition(key), item);
+    }
   } else {
     addTopLevelItem(item);
   }
@@ -91,11 +106,14 @@ void TXListView::Clear() {
   setUpdatesEnabled(updates);
   FSortColumn = 0;
   FSortDirection = 1;
+  ForgetColumnOrder();
+  UpdateSortIndicator();
 }
 
 void TXListView::SetSortType(TSortType sortType) {
   FSortType = sortType;
   if (FSortType == stText) SortAll();
+  UpdateSortIndicator();
 }
 
 void TXListView::ColumnClicked(int column) {
@@ -103,6 +121,14 @@ void TXListView::ColumnClicked(int column) {
   FSortColumn = column;
   FSortType = stText;
   SortAll();
+  UpdateSortIndicator();
+}
+
+void TXListView::UpdateSortIndicator() {
+  QHeaderView *head = header();
+  const bool sorted = FSortType == stText;
+  head->setSortIndicatorShown(sorted);
+  if (sorted) head->setSortIndicator(FSortColumn, FSortDirection > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 QByteArray TXListView::SortKey(const QTreeWidgetItem *item) const {
@@ -110,10 +136,19 @@ QByteArray TXListView::SortKey(const QTreeWidgetItem *item) const {
   return item != nullptr ? item->text(FSortColumn).toLocal8Bit() : QByteArray();
 }
 
+bool TXListView::SortsByNumber() const {
+  if (FColumnOrder == coUnknown) {
+    // A column of texts usually shows it at its first rows.
+    bool numbers = true;
+    const int count = topLevelItemCount();
+    for (int i = 0; i < count && numbers; ++i) numbers = USortRules::SortsAsNumber(SortKey(topLevelItem(i)));
+    FColumnOrder = numbers ? coNumbers : coBytes;
+  }
+  return FColumnOrder == coNumbers;
+}
+
 int TXListView::CompareKeys(const QByteArray &a, const QByteArray &b) const {
-  const int common = std::min(a.size(), b.size());
-  int order = common > 0 ? std::memcmp(a.constData(), b.constData(), std::size_t(common)) : 0;
-  if (order == 0) order = a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  const int order = USortRules::Compare(a, b, SortsByNumber());
   if (order < 0) return -FSortDirection;
   if (order > 0) return FSortDirection;
   return 0;
@@ -137,6 +172,7 @@ int TXListView::InsertPosition(const QByteArray &key) const {
 }
 
 void TXListView::SortAll() {
+  ForgetColumnOrder();
   const int count = topLevelItemCount();
   if (count < 2) return;
   QList<QTreeWidgetItem *> rows;
@@ -147,10 +183,10 @@ void TXListView::SortAll() {
     rows << topLevelItem(i);
     keys.push_back(SortKey(rows.last()));
   }
+  const std::vector<QByteArrayView> views(keys.begin(), keys.end());
   std::vector<int> order(static_cast<std::size_t>(count));
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return CompareKeys(keys[std::size_t(a)], keys[std::size_t(b)]) < 0; });
+  FColumnOrder = USortRules::Sort(order, views, FSortDirection) ? coNumbers : coBytes;
   bool moved = false;
   for (int i = 0; i < count && !moved; ++i) moved = order[std::size_t(i)] != i;
   if (!moved) return;
@@ -209,8 +245,16 @@ void TXListView::PlaceRows(const QList<QTreeWidgetItem *> &items) {
 
 void TXListView::RowsInserted(const QModelIndex &parent, int first, int last) {
   // Rows added by other code than AddItem: sort them in.
-  if (FSorting || FSortType != stText || parent.isValid()) return;
-  if (last - first + 1 > kMaxSingleMoves) {
+  if (FSorting || parent.isValid()) return;
+  if (FSortType != stText) {
+    ForgetColumnOrder();
+    return;
+  }
+  // A text among numbers makes the whole column sort by bytes.
+  bool anew = FColumnOrder == coUnknown;
+  if (FColumnOrder == coNumbers)
+    for (int row = first; row <= last && !anew; ++row) anew = !USortRules::SortsAsNumber(SortKey(topLevelItem(row)));
+  if (anew || last - first + 1 > kMaxSingleMoves) {
     SortAll();
     return;
   }
@@ -219,18 +263,40 @@ void TXListView::RowsInserted(const QModelIndex &parent, int first, int last) {
   PlaceRows(items);
 }
 
+void TXListView::RowsRemoved(const QModelIndex &parent) {
+  if (FSorting || parent.isValid()) return;
+  // A column of numbers stays one; taking out its last text makes one.
+  if (FSortType != stText || FColumnOrder != coNumbers) ForgetColumnOrder();
+  if (FSortType == stText && FColumnOrder == coUnknown && SortsByNumber()) SortAll();
+}
+
 void TXListView::DataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
   // A changed text of the sorted column (a caption or sub-item set after
   // the row was added) moves its row to its new place.
-  if (FSorting || FSortType != stText || !topLeft.isValid() || topLeft.parent().isValid()) return;
+  if (FSorting || !topLeft.isValid() || topLeft.parent().isValid()) return;
   if (FSortColumn < topLeft.column() || FSortColumn > bottomRight.column()) return;
   if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(Qt::EditRole)) return;
-  if (bottomRight.row() - topLeft.row() + 1 > kMaxSingleMoves) {
+  if (FSortType != stText) {
+    ForgetColumnOrder();
+    return;
+  }
+  // The change may turn the column from numbers to texts or back: then
+  // every row has a new place.
+  bool anew = false;
+  const int count = topLevelItemCount();
+  if (FColumnOrder == coNumbers) {
+    for (int row = topLeft.row(); row <= bottomRight.row() && row < count && !anew; ++row)
+      anew = !USortRules::SortsAsNumber(SortKey(topLevelItem(row)));
+  } else {
+    anew = FColumnOrder == coUnknown;
+    ForgetColumnOrder();
+    anew = SortsByNumber() || anew;
+  }
+  if (anew || bottomRight.row() - topLeft.row() + 1 > kMaxSingleMoves) {
     SortAll();
     return;
   }
   QList<QTreeWidgetItem *> misplaced;
-  const int count = topLevelItemCount();
   for (int row = topLeft.row(); row <= bottomRight.row() && row < count; ++row) {
     QTreeWidgetItem *item = topLevelItem(row);
     const bool afterPrevious = row == 0 || CompareItems(topLevelItem(row - 1), item) <= 0;
@@ -241,14 +307,7 @@ void TXListView::DataChanged(const QModelIndex &topLeft, const QModelIndex &bott
 }
 
 int TXListView::HeaderItemColumn(int section) const {
-  const QTreeWidgetItem *head = headerItem();
-  const int columns = columnCount();
-  if (head == nullptr || section < 0 || section >= columns) return -1;
-  const QString text = head->text(section).left(kHeaderTextMax);
-  if (head->text(section) == text) return section;
-  for (int column = 0; column < columns; ++column)
-    if (head->text(column) == text) return column;
-  return -1;
+  return THeaderTracker::HeaderItemColumn(header(), section);
 }
 
 void TXListView::DoBeginColumnResize(int columnIndex, int columnWidth) {
@@ -261,53 +320,4 @@ void TXListView::DoEndColumnResize(int columnIndex, int columnWidth) {
 
 void TXListView::DoColumnResize(int columnIndex, int columnWidth) {
   emit OnColumnResize(this, columnIndex, columnWidth);
-}
-
-int TXListView::DividerAt(int x) const {
-  // The same test as QHeaderView's when a press starts a resize: within the
-  // grip margin of a section's end, or of the next section's start.
-  const QHeaderView *head = header();
-  int visual = head->visualIndexAt(x);
-  if (visual < 0) return -1;
-  const int logical = head->logicalIndex(visual);
-  const int start = head->sectionViewportPosition(logical);
-  const int grip = head->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, head);
-  bool atStart = x < start + grip;
-  bool atEnd = x > start + head->sectionSize(logical) - grip;
-  if (head->isRightToLeft()) std::swap(atStart, atEnd);
-  if (atStart) {
-    while (--visual >= 0) {
-      const int previous = head->logicalIndex(visual);
-      if (!head->isSectionHidden(previous)) return previous;
-    }
-    return -1;
-  }
-  return atEnd ? logical : -1;
-}
-
-bool TXListView::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == header()->viewport()) {
-    if (event->type() == QEvent::MouseButtonPress) {
-      const auto *mouse = static_cast<QMouseEvent *>(event);
-      if (mouse->button() == Qt::LeftButton) {
-        FTrackSection = -1;
-        const int section = DividerAt(mouse->position().toPoint().x());
-        if (section >= 0 && header()->sectionResizeMode(section) == QHeaderView::Interactive) {
-          FTrackSection = section;
-          DoBeginColumnResize(HeaderItemColumn(section), header()->sectionSize(section));
-        }
-      }
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-      const auto *mouse = static_cast<QMouseEvent *>(event);
-      if (mouse->button() == Qt::LeftButton && FTrackSection >= 0) {
-        const int section = std::exchange(FTrackSection, -1);
-        DoEndColumnResize(HeaderItemColumn(section), header()->sectionSize(section));
-      }
-    }
-  }
-  return QTreeWidget::eventFilter(watched, event);
-}
-
-void TXListView::SectionResized(int section, int /*oldSize*/, int newSize) {
-  if (section == FTrackSection) DoColumnResize(HeaderItemColumn(section), newSize);
 }

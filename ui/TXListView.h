@@ -9,7 +9,9 @@ class QModelIndex;
 // The list of every list of the main window: a report of columns, or a
 // plain list of captions with their images. A click on a column header sorts
 // the rows by that column (a second click on the same header reverses the
-// order); dragging a header divider is reported through three signals.
+// order) under the rules of USortRules, and an arrow in the header shows the
+// sorted column and direction whenever the list is sorted; dragging a header
+// divider is reported through three signals.
 class TXListView : public QTreeWidget {
   Q_OBJECT
 
@@ -43,10 +45,13 @@ class TXListView : public QTreeWidget {
   int SortDirection() const { return FSortDirection; }
 
   // Negative, zero or positive as `a` sorts before, with or after `b`:
-  // the texts of SortColumn compared as the bytes of their 8-bit form
-  // (case-sensitive, not locale-aware, a prefix first), signed by
-  // SortDirection. A row without that column counts as an empty text.
+  // the texts of SortColumn, by number when every row's text there is a
+  // number or blank, else as the bytes of their 8-bit form (case-sensitive,
+  // not locale-aware, a prefix first), signed by SortDirection. A row
+  // without that column counts as an empty text.
   int CompareItems(const QTreeWidgetItem *a, const QTreeWidgetItem *b) const;
+  // Whether the rows' texts of SortColumn all sort as numbers.
+  bool SortsByNumber() const;
 
   // The column whose caption is the header text of `section` as a
   // 128-character header buffer holds it (127 characters): `section` itself
@@ -69,28 +74,31 @@ class TXListView : public QTreeWidget {
   virtual void DoEndColumnResize(int columnIndex, int columnWidth);
   virtual void DoColumnResize(int columnIndex, int columnWidth);
 
-  bool eventFilter(QObject *watched, QEvent *event) override;
-
  private:
   QByteArray SortKey(const QTreeWidgetItem *item) const;
   int CompareKeys(const QByteArray &a, const QByteArray &b) const;
+  // Forgets whether SortColumn sorts by number, after changes to the rows
+  // that the list did not make itself.
+  void ForgetColumnOrder() { FColumnOrder = coUnknown; }
   // Index among the top-level rows where a row with `key` goes: after every
   // row that does not sort after it.
   int InsertPosition(const QByteArray &key) const;
   void SortAll();
   void PlaceRows(const QList<QTreeWidgetItem *> &items);
   void RowsInserted(const QModelIndex &parent, int first, int last);
+  void RowsRemoved(const QModelIndex &parent);
+  // Shows the arrow of the sort state in the header, or none when the rows
+  // stay in insertion order.
+  void UpdateSortIndicator();
   void DataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
-  // The divider under x (header viewport coordinates), as the header
-  // itself finds it when a drag starts; -1 when none.
-  int DividerAt(int x) const;
-  void SectionResized(int section, int oldSize, int newSize);
 
   TViewStyle FViewStyle = vsReport;
   QList<Qt::Alignment> FAlignments;
   TSortType FSortType = stNone;
   int FSortColumn = 0;
   int FSortDirection = 1;
-  bool FSorting = false;     // our own row moves are under way
-  int FTrackSection = -1;    // header section whose divider is being dragged
+  bool FSorting = false;  // our own row moves are under way
+  // How SortColumn's texts compare, known once they have been read.
+  enum TColumnOrder { coUnknown, coNumbers, coBytes };
+  mutable TColumnOrder FColumnOrder = coUnknown;
 };

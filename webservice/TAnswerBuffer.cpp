@@ -1,18 +1,14 @@
 #include "TAnswerBuffer.h"
 
 #include "UByteScan.h"
+#include "UHugePages.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #if defined(__SSE2__) && defined(__x86_64__)
 #include <emmintrin.h>
@@ -23,38 +19,6 @@ namespace {
 // The first room given to an answer whose size is not announced.
 constexpr size_t kFirstRoom = size_t(64) << 10;
 
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-// Huge pages are 2 MiB on the usual Linux systems; elsewhere the advice is
-// merely not followed.
-constexpr size_t kHugePage = size_t(2) << 20;
-
-size_t RoundUp(size_t bytes, size_t unit) { return (bytes + unit - 1) / unit * unit; }
-
-// A mapping of at least that many bytes that starts on a huge-page
-// boundary, so that all of it can be backed by huge pages. Sets *length to
-// its length.
-char *MapAligned(size_t bytes, size_t *length) {
-  const size_t wanted = RoundUp(bytes, kHugePage);
-  if (wanted < bytes) throw std::bad_alloc();
-  void *raw = ::mmap(nullptr, wanted + kHugePage, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) throw std::bad_alloc();
-  const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-  const uintptr_t aligned = RoundUp(start, kHugePage);
-  if (aligned > start) ::munmap(raw, aligned - start);
-  const uintptr_t tail = aligned + wanted;
-  if (start + wanted + kHugePage > tail)
-    ::munmap(reinterpret_cast<void *>(tail), start + wanted + kHugePage - tail);
-  ::madvise(reinterpret_cast<void *>(aligned), wanted, MADV_HUGEPAGE);
-  *length = wanted;
-  return reinterpret_cast<char *>(aligned);
-}
-
-void Unmap(char *data, size_t length) { ::munmap(data, length); }
-#else
-void Unmap(char *, size_t) {}
-#endif
-
 }  // namespace
 
 TAnswerBuffer::~TAnswerBuffer() { Clear(); }
@@ -63,7 +27,6 @@ TAnswerBuffer::TAnswerBuffer(TAnswerBuffer &&other) noexcept
     : FData(std::exchange(other.FData, nullptr)),
       FSize(std::exchange(other.FSize, 0)),
       FCapacity(std::exchange(other.FCapacity, 0)),
-      FMapped(std::exchange(other.FMapped, 0)),
       FNotes(std::exchange(other.FNotes, Notes())) {}
 
 TAnswerBuffer &TAnswerBuffer::operator=(TAnswerBuffer &&other) noexcept {
@@ -72,39 +35,24 @@ TAnswerBuffer &TAnswerBuffer::operator=(TAnswerBuffer &&other) noexcept {
     FData = std::exchange(other.FData, nullptr);
     FSize = std::exchange(other.FSize, 0);
     FCapacity = std::exchange(other.FCapacity, 0);
-    FMapped = std::exchange(other.FMapped, 0);
     FNotes = std::exchange(other.FNotes, Notes());
   }
   return *this;
 }
 
 void TAnswerBuffer::Clear() noexcept {
-  if (FMapped)
-    Unmap(FData, FMapped);
-  else
-    std::free(FData);
+  UHugePages::Free(FData, FCapacity);
   FData = nullptr;
   FSize = 0;
   FCapacity = 0;
-  FMapped = 0;
   FNotes = Notes();
 }
 
 void TAnswerBuffer::Reserve(qsizetype bytes) {
   if (bytes <= 0 || size_t(bytes) <= FCapacity) return;
-  char *data = nullptr;
-  size_t capacity = size_t(bytes);
-  size_t mapped = 0;
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  if (capacity >= kHugePage) {
-    data = MapAligned(capacity, &mapped);
-    capacity = mapped;
-  }
-#endif
-  if (!data) {
-    data = static_cast<char *>(std::malloc(capacity));
-    if (!data) throw std::bad_alloc();
-  }
+  // A large answer lives in a mapping of its own, in whole huge pages.
+  const size_t capacity = UHugePages::Room(size_t(bytes));
+  char *const data = static_cast<char *>(UHugePages::Allocate(capacity));
   if (FSize) std::memcpy(data, FData, FSize);
   const size_t size = FSize;
   const Notes notes = FNotes;
@@ -112,7 +60,6 @@ void TAnswerBuffer::Reserve(qsizetype bytes) {
   FData = data;
   FSize = size;
   FCapacity = capacity;
-  FMapped = mapped;
   FNotes = notes;
 }
 

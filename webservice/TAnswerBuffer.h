@@ -67,6 +67,5 @@ class TAnswerBuffer {
   char *FData = nullptr;
   size_t FSize = 0;
   size_t FCapacity = 0;
-  size_t FMapped = 0;  // length of the mapping holding FData, 0 if malloc'ed
   Notes FNotes;
 };

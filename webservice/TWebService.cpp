@@ -157,7 +157,9 @@ void TWebService::ClearResult() {
   FUnescaped.clear();
   FValuesRow = -1;
   FLineRow = -1;
-  FText.Clear();
+  FTable.reset();
+  FText.reset();
+  FData = nullptr;
   FEnd = 0;
   FCrFrom = 0;
   FNextCr = -1;
@@ -171,7 +173,7 @@ void TWebService::ClearResult() {
 
 qsizetype TWebService::LineEnd(qsizetype begin) {
   if (begin >= FEnd) return FEnd;
-  const char *const data = FText.Data();
+  const char *const data = FData;
   if (begin < FCrFrom || begin > FNextCr) {
     const void *cr = std::memchr(data + begin, '\r', size_t(FEnd - begin));
     FCrFrom = begin;
@@ -183,7 +185,7 @@ qsizetype TWebService::LineEnd(qsizetype begin) {
 
 qsizetype TWebService::NextLine(qsizetype lineEnd) const {
   if (lineEnd >= FEnd) return FEnd;
-  const char *const data = FText.Data();
+  const char *const data = FData;
   if (data[lineEnd] == '\r' && lineEnd + 1 < FEnd && data[lineEnd + 1] == '\n')
     return lineEnd + 2;
   return lineEnd + 1;
@@ -191,20 +193,21 @@ qsizetype TWebService::NextLine(qsizetype lineEnd) const {
 
 void TWebService::LoadAnswer(TAnswerBuffer answer) {
   ClearResult();
-  FText = std::move(answer);
+  FText = std::make_shared<TAnswerBuffer>(std::move(answer));
+  FData = FText->Data();
   // A NUL ends the text: nothing after it is seen. The buffer has counted
   // the line breaks as the bytes came; a last line without one counts too.
-  FEnd = FText.TextEnd();
+  FEnd = FText->TextEnd();
   FCrFrom = 0;
-  FNextCr = FText.FirstCr();
-  qsizetype lines = FText.LineBreaks();
-  if (FEnd > 0 && FText.Data()[FEnd - 1] != '\n' && FText.Data()[FEnd - 1] != '\r') ++lines;
+  FNextCr = FText->FirstCr();
+  qsizetype lines = FText->LineBreaks();
+  if (FEnd > 0 && FData[FEnd - 1] != '\n' && FData[FEnd - 1] != '\r') ++lines;
   FAllLines = lines <= INT_MAX;
   lines = std::min<qsizetype>(lines, INT_MAX);
   const qsizetype firstEnd = LineEnd(0);
 
   if (lines > 0) {
-    const QByteArrayView first(FText.Data(), firstEnd);
+    const QByteArrayView first(FData, firstEnd);
     if (first.startsWith("$ERR ")) {
       // Enough bytes for 1024 characters in any 8-bit or UTF-8 encoding.
       const QByteArrayView text = first.sliced(5);
@@ -220,7 +223,7 @@ void TWebService::LoadAnswer(TAnswerBuffer answer) {
       FRowCount = int(lines);
     } else {
       std::vector<Piece> names;
-      SplitPieces(FText.Data(), 0, firstEnd, names);
+      SplitPieces(FData, 0, firstEnd, names);
       for (const Piece &name : names)
         FFieldNames += QString::fromLocal8Bit(QByteArrayView(name.data, name.size));
       FRowsBegin = NextLine(firstEnd);
@@ -238,7 +241,7 @@ bool TWebService::LocateRow() {
   // The last row is the last line: found from the end of the text, for a
   // reader that jumps to it, at the cost of that line alone.
   if (RowIndex == FRowCount - 1 && RowIndex != FLineRow + 1 && FAllLines) {
-    const char *const data = FText.Data();
+    const char *const data = FData;
     qsizetype end = FEnd;
     if (end > 0 && data[end - 1] == '\n') {
       --end;
@@ -283,7 +286,7 @@ void TWebService::SyncRow() {
   FValuesRow = RowIndex;
   if (!LocateRow()) return;
   try {
-    SplitPieces(FText.Data(), FLineBegin, FLineEnd, FValues);
+    SplitPieces(FData, FLineBegin, FLineEnd, FValues);
   } catch (...) {
     FValues.clear();
   }
@@ -299,17 +302,17 @@ void TWebService::Next() {
 
 QByteArrayView TWebService::GetRowText() {
   if (!LocateRow()) return QByteArrayView();
-  return QByteArrayView(FText.Data() + FLineBegin, FLineNext - FLineBegin);
+  return QByteArrayView(FData + FLineBegin, FLineNext - FLineBegin);
 }
 
 QByteArrayView TWebService::GetRemainingText() {
   if (!LocateRow()) return QByteArrayView();
-  return QByteArrayView(FText.Data() + FLineBegin, FEnd - FLineBegin);
+  return QByteArrayView(FData + FLineBegin, FEnd - FLineBegin);
 }
 
 bool TWebService::RowsHaveTabs(int tabs) const {
   // The rows of an error answer start with its first line.
-  return !FErrorAnswer && FAllLines && FText.LaterLinesHoldTabs(tabs);
+  return !FErrorAnswer && FAllLines && FText && FText->LaterLinesHoldTabs(tabs);
 }
 
 QByteArrayView TWebService::GetValueView(int fieldIndex) {
@@ -348,6 +351,18 @@ QByteArrayView TWebService::GetValueView(int fieldIndex) {
   piece.size = qsizetype(FUnescaped.size() - start);
   piece.unescaped = true;
   return QByteArrayView(piece.data, piece.size);
+}
+
+std::shared_ptr<const TAnswerTable> TWebService::Table(int longestPerColumn) {
+  if (!FTable || FTableLongest != longestPerColumn) {
+    // Rows past INT_MAX lines are not part of the result set: the table
+    // stops where RecordCount does.
+    FTable = std::make_shared<const TAnswerTable>(FText, FRowsBegin, FEnd, FRowCount, FFieldNames,
+                                                  longestPerColumn > 0 ? std::max(FieldCount(), 1) : 0,
+                                                  longestPerColumn);
+    FTableLongest = longestPerColumn;
+  }
+  return FTable;
 }
 
 QByteArray TWebService::GetValueBytes(int fieldIndex) {

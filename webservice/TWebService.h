@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TAnswerBuffer.h"
+#include "TAnswerTable.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -75,6 +76,12 @@ class TWebService : public QObject {
   // arrival: a reader that passes rows through as they are need not walk
   // them to find out.
   bool RowsHaveTabs(int tabs) const;
+  // The rows of the answer as a table that shares its bytes and outlives
+  // this result set for as long as it is held; the cursor is not moved.
+  // With longestPerColumn > 0 the table also notes, for every field (the
+  // first piece when there are no field names), that many rows whose value
+  // has the most bytes. Built once per answer. Throws std::bad_alloc.
+  std::shared_ptr<const TAnswerTable> Table(int longestPerColumn = 0);
   const QStringList &FieldNames() const { return FFieldNames; }
   int FieldCount() const { return int(FFieldNames.size()); }
 
@@ -101,7 +108,12 @@ class TWebService : public QObject {
   std::unique_ptr<THttpClient> FHttp;
   std::function<QDateTime()> FClock;
 
-  TAnswerBuffer FText;       // the answer; only [0, FEnd) is seen
+  // The answer; only [0, FEnd) is seen. Shared with the tables handed
+  // out, which keep it after the next Execute.
+  std::shared_ptr<TAnswerBuffer> FText;
+  const char *FData = nullptr;
+  std::shared_ptr<const TAnswerTable> FTable;  // built on request
+  int FTableLongest = 0;
   qsizetype FEnd = 0;        // first NUL byte, or the size
   // The first CR at or after FCrFrom (FEnd if none): line ends are found
   // with a search for LF alone up to it, as most answers hold no CR.

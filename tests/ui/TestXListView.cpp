@@ -1,4 +1,5 @@
-// The list view of every list: sorting by header clicks, rows sorted in
+// The list view of every list: sorting by header clicks (texts by bytes,
+// columns of numbers by number), the header's sort arrow, rows sorted in
 // after a sort, clearing, and the reports of a header divider drag.
 #include "TXListView.h"
 
@@ -73,6 +74,9 @@ class TestXListView : public QObject {
   void clearResetsTheSortState();
   void rowsAddedLaterAreSortedIn_data();
   void rowsAddedLaterAreSortedIn();
+  void textsAmongNumbers_data();
+  void textsAmongNumbers();
+  void sortArrow();
   void sortTypeAtDesign();
   void sortKeepsCurrentAndSelection();
   void sortKeepsScrollPosition();
@@ -93,17 +97,30 @@ void TestXListView::headerClicks_data() {
   QTest::newRow("Nom twice: descending") << kTables << QList<int>{1, 1} << QStringList{"1", "3", "4", "2"} << 1 << -1;
   QTest::newRow("Nom thrice: ascending again")
       << kTables << QList<int>{1, 1, 1} << QStringList{"2", "4", "3", "1"} << 1 << 1;
-  QTest::newRow("Nom twice then Lignes: ascending, numbers as text")
-      << kTables << QList<int>{1, 1, 2} << QStringList{"4", "1", "3", "2"} << 2 << 1;
-  QTest::newRow("Taille: 100 before 20, prefix first")
-      << kTables << QList<int>{3} << QStringList{"2", "1", "4", "3"} << 3 << 1;
+  QTest::newRow("Nom twice then Lignes: ascending by number, the empty one first")
+      << kTables << QList<int>{1, 1, 2} << QStringList{"4", "2", "1", "3"} << 2 << 1;
+  QTest::newRow("Taille: a column of numbers, 20 before 100")
+      << kTables << QList<int>{3} << QStringList{"3", "1", "2", "4"} << 3 << 1;
+  QTest::newRow("Taille twice: by number, descending")
+      << kTables << QList<int>{3, 3} << QStringList{"4", "2", "1", "3"} << 3 << -1;
   QTest::newRow("first column once: descending")
       << kTables << QList<int>{0} << QStringList{"4", "3", "2", "1"} << 0 << -1;
   QTest::newRow("captions differing only in case")
       << QStringList{"a", "B", "b", "A", "ab", "AB"} << QList<int>{0, 0}
       << QStringList{"A", "AB", "B", "a", "ab", "b"} << 0 << 1;
-  QTest::newRow("10 before 9") << QStringList{"9", "10", "1", "09"} << QList<int>{0, 0}
-                               << QStringList{"09", "1", "10", "9"} << 0 << 1;
+  QTest::newRow("a text among numbers: 10 before 9, a prefix first")
+      << QStringList{"9", "10", "1", "09", "x"} << QList<int>{0, 0} << QStringList{"09", "1", "10", "9", "x"} << 0 << 1;
+  // Descending first: 9 and 09 are equal and keep their order both ways.
+  QTest::newRow("numbers: 9 before 10, 09 equal to 9")
+      << QStringList{"9", "10", "1", "09"} << QList<int>{0, 0} << QStringList{"1", "9", "09", "10"} << 0 << 1;
+  QTest::newRow("numbers with NULL and empty values")
+      << QStringList{"1|5", "2|NULL", "3|-1", "4|", "5|4.5e1", "6|NULL"} << QList<int>{1}
+      << QStringList{"4", "2", "6", "3", "1", "5"} << 1 << 1;
+  QTest::newRow("numbers with NULL and empty values, descending")
+      << QStringList{"1|5", "2|NULL", "3|-1", "4|", "5|4.5e1", "6|NULL"} << QList<int>{1, 1}
+      << QStringList{"5", "1", "3", "2", "6", "4"} << 1 << -1;
+  QTest::newRow("only blanks: byte order")
+      << QStringList{"1|NULL", "2|", "3|NULL"} << QList<int>{1} << QStringList{"2", "1", "3"} << 1 << 1;
   // Bytes of the 8-bit form, not UTF-16 units: U+FF21 (EF BC A1) comes
   // before U+1F600 (F0 9F 98 80), which UTF-16 would put first.
   QTest::newRow("compared as bytes") << QStringList{QString::fromUtf8("\xF0\x9F\x98\x80"), QStringLiteral("z"),
@@ -210,6 +227,90 @@ void TestXListView::rowsAddedLaterAreSortedIn() {
   expected << QStringList{"1", "3", "4", "2"};  // clients, bons, Zones, Articles
   QCOMPARE(Ids(*list), expected);
   QCOMPARE(list->topLevelItemCount(), count + 4);
+}
+
+// A list sorted by a column of numbers, then given a text there (or a
+// blank, or rid of its only text): the whole column changes rule.
+void TestXListView::textsAmongNumbers_data() {
+  QTest::addColumn<QString>("how");
+  QTest::addColumn<QString>("size");  // of the row added or changed
+  QTest::addColumn<QStringList>("order");
+  QTest::addColumn<bool>("numbers");
+  QTest::newRow("AddItem of a text") << "AddItem" << "abc" << QStringList{"2", "1", "4", "3", "5"} << false;
+  QTest::newRow("AddItem of NULL") << "AddItem" << "NULL" << QStringList{"5", "3", "1", "2", "4"} << true;
+  QTest::newRow("AddItem of a number") << "AddItem" << "50" << QStringList{"3", "1", "5", "2", "4"} << true;
+  QTest::newRow("plain item of a text") << "plain" << "abc" << QStringList{"2", "1", "4", "3", "5"} << false;
+  QTest::newRow("plain item of a number") << "plain" << "50" << QStringList{"3", "1", "5", "2", "4"} << true;
+  QTest::newRow("a number changed into a text") << "change" << "abc" << QStringList{"2", "1", "4", "3"} << false;
+  QTest::newRow("a number changed into another") << "change" << "500" << QStringList{"1", "2", "3", "4"} << true;
+  QTest::newRow("the only text changed into a number")
+      << "changeBack" << "50" << QStringList{"3", "1", "5", "2", "4"} << true;
+  QTest::newRow("the only text removed") << "remove" << "" << QStringList{"3", "1", "2", "4"} << true;
+}
+
+void TestXListView::textsAmongNumbers() {
+  QFETCH(QString, how);
+  QFETCH(QString, size);
+  QFETCH(QStringList, order);
+  QFETCH(bool, numbers);
+
+  auto list = TablesList(kTables);
+  QVERIFY(Show(list.get()));
+  ClickHeader(*list, 3);  // "Taille": 20, 100, 3, 2048
+  QCOMPARE(Ids(*list), (QStringList{"3", "1", "2", "4"}));
+  QVERIFY(list->SortsByNumber());
+  const QStringList row{"5", "e", "1", size};
+  if (how == QLatin1String("AddItem")) {
+    list->AddItem(row);
+  } else if (how == QLatin1String("plain")) {
+    new QTreeWidgetItem(list.get(), row);
+  } else if (how == QLatin1String("change")) {
+    list->findItems(QStringLiteral("3"), Qt::MatchExactly).value(0)->setText(3, size);
+  } else {
+    QTreeWidgetItem *text = list->AddItem({"5", "e", "1", "abc"});
+    QCOMPARE(Ids(*list), (QStringList{"2", "1", "4", "3", "5"}));
+    QVERIFY(!list->SortsByNumber());
+    if (how == QLatin1String("changeBack"))
+      text->setText(3, size);
+    else
+      delete text;
+  }
+  QCOMPARE(Ids(*list), order);
+  QCOMPARE(list->SortsByNumber(), numbers);
+}
+
+// An arrow in the header shows the sorted column and direction whenever
+// the rows are sorted, and none while they are in insertion order.
+void TestXListView::sortArrow() {
+  const auto arrow = [](const TXListView &list) {
+    const QHeaderView *head = list.header();
+    if (!head->isSortIndicatorShown()) return QString("none");
+    return QStringLiteral("%1 %2").arg(head->sortIndicatorSection()).arg(
+        head->sortIndicatorOrder() == Qt::AscendingOrder ? "up" : "down");
+  };
+  auto list = TablesList(kTables);
+  QVERIFY(Show(list.get()));
+  QCOMPARE(arrow(*list), QString("none"));
+  ClickHeader(*list, 1);
+  QCOMPARE(arrow(*list), QString("1 up"));
+  ClickHeader(*list, 1);
+  QCOMPARE(arrow(*list), QString("1 down"));
+  ClickHeader(*list, 3);
+  QCOMPARE(arrow(*list), QString("3 up"));
+  list->Clear();
+  QCOMPARE(arrow(*list), QString("0 up"));  // still sorting, by the first column
+  ClickHeader(*list, 0);
+  QCOMPARE(arrow(*list), QString("0 down"));
+
+  // Sorting set before the columns exist, as a form may do.
+  TXListView assist;
+  assist.SetSortType(TXListView::stText);
+  assist.AddColumn(QStringLiteral("Tables"), 150);
+  assist.AddColumn(QStringLiteral("Autre"), 50);
+  QCOMPARE(arrow(assist), QString("0 up"));
+  TXListView plain;
+  plain.AddColumn(QStringLiteral("Tables"), 150);
+  QCOMPARE(arrow(plain), QString("none"));
 }
 
 void TestXListView::sortTypeAtDesign() {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "TAnswerTable.h"
+#include "TGridSource.h"
+
+#include <memory>
+
+// An answer's rows as a grid reads them: the values of each row by
+// position, escapes undone, read from the answer itself, which the grid
+// keeps alive by holding this.
+class TAnswerRows : public TGridSource {
+ public:
+  explicit TAnswerRows(std::shared_ptr<const TAnswerTable> table);
+
+  int RowCount() const override;
+  QByteArrayView Cell(int row, int column, QByteArray &spare) const override;
+
+ private:
+  std::shared_ptr<const TAnswerTable> FTable;
+};
