@@ -15,8 +15,10 @@
 #include "TWebService.h"
 #include "TXListView.h"
 #include "TfrmDBProperties.h"
+#include "TfrmParameters.h"
 #include "UUserAction.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -52,6 +54,7 @@ TfrmMain::~TfrmMain() {
   // The subsystems go first, and the widgets while the store still stands:
   // a view that closes an open editor as it goes commits it, and nothing of
   // that may reach a subsystem or a store that is already gone.
+  FPageControl->disconnect(this);
   delete FQueryFlows;
   delete FConnectionFlows;
   delete FNavigator;
@@ -105,8 +108,9 @@ void TfrmMain::CreateSubsystems() {
   FRightSplitter->setStretchFactor(0, 0);
   FRightSplitter->setStretchFactor(1, 1);
   FRightSplitter->setSizes({73, 400});
+  FParameters = new TfrmParameters(*FStore, this);
   FQueryPage = new TQueryPage;
-  FDataPage = new TDataPage;
+  FDataPage = new TDataPage(*FSettings, *FParameters, *FQueryPage, [this] { FLists->ActivatePage(FQueryPage); });
   const TImageList &images = imgObjects16();
   FPageControl->addTab(FLists->tsGene(), QString());
   FPageControl->addTab(FLists->tsTables(), images.Icon(nkTablesFolder), QStringLiteral("Tables"));
@@ -114,6 +118,10 @@ void TfrmMain::CreateSubsystems() {
   FPageControl->addTab(FLists->tsQueries(), images.Icon(nkQueriesFolder), QStringLiteral("Requêtes"));
   FPageControl->addTab(FQueryPage, images.Icon(nkQuery), QStringLiteral("Requête"));
   FPageControl->addTab(FDataPage, images.Icon(nkTable), QStringLiteral("Données"));
+
+  // Only the user's own switches: the program's go through ActivatePage
+  // and UpdatePages, which this does not hear.
+  connect(FPageControl, &QTabWidget::currentChanged, this, UserSlot([this] { PageControlChange(); }));
 
   FNavigator = new TNavigator(FTree, *FLists, FQueryPage, FDataPage, *FStore, *FSettings, this);
   FNavigator->SetGeneMenus(findChild<QMenu *>(QStringLiteral("pmDB")), findChild<QMenu *>(QStringLiteral("pmlvGene")));
@@ -268,9 +276,18 @@ bool TfrmMain::actRefreshUpdate() const {
   return node && TTreeNodes::Kind(node) != nkConnection;
 }
 
+void TfrmMain::PageControlChange() {
+  // The newly chosen page is drawn before its request blocks the window;
+  // the user's input waits meanwhile.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  if (FPageControl->currentWidget() == FDataPage) FDataPage->LoadDatas(FTree->currentItem());
+}
+
 void TfrmMain::actRefreshExecute() {
-  // The data page re-runs its own request; it comes with the data page.
-  if (FPageControl->currentWidget() == FDataPage) return;
+  if (FPageControl->currentWidget() == FDataPage) {
+    FDataPage->LoadDatas(FTree->currentItem());
+    return;
+  }
   QTreeWidgetItem *node = FTree->currentItem();
   if (!node) return;
   FSettings->Invalidate();  // read the connection's settings again

@@ -23,6 +23,7 @@ class TQueryPage;
 class TSettingsCache;
 class TWebService;
 class TfrmDBProperties;
+class TfrmParameters;
 
 // The main window: owns the widgets of its own layout, the actions, the
 // local store and the web service client, and composes one class per
@@ -58,6 +59,7 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   bool actRenameQueryUpdate() const;
   bool actRefreshUpdate() const;
 
+  void PageControlChange();
   void actRefreshExecute();
   void TimerRefreshTimer();
   QAction *Action(const char *name) const;
@@ -78,6 +80,7 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   TQueryPage *FQueryPage = nullptr;
   TDataPage *FDataPage = nullptr;
   TfrmDBProperties *FDBProperties = nullptr;
+  TfrmParameters *FParameters = nullptr;
   TConnectionFlows *FConnectionFlows = nullptr;
   TQueryFlows *FQueryFlows = nullptr;
 };

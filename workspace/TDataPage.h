@@ -2,21 +2,42 @@
 
 #include <QWidget>
 
-class QLabel;
-class TXListView;
+#include <functional>
 
-// The "Données" page: the rows of a table, or of a saved query, with the
-// count (or the error) above them.
+class QLabel;
+class QTreeWidgetItem;
+class TQueryPage;
+class TSettingsCache;
+class TXGridView;
+class TfrmParameters;
+
+// The "Données" page: the rows of a table (or of the table of a column),
+// or of a saved query once its parameters are given, with the count or the
+// error above them. Nothing is fetched when a node is selected: only when
+// the user brings the page forward, or refreshes it.
 class TDataPage : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TDataPage(QWidget *parent = nullptr);
+  // The saved query's text is the editor's, on the query page; showQueryPage
+  // brings that page back when the user gives up the parameters.
+  TDataPage(TSettingsCache &settings, TfrmParameters &parameters, const TQueryPage &queryPage,
+            std::function<void()> showQueryPage, QWidget *parent = nullptr);
 
-  TXListView *lvDatasResult() const { return FResult; }
+  // Fills the page for the node: a table, a column or a saved query.
+  void LoadDatas(QTreeWidgetItem *node);
+  // A double click on a row whose first cell is an "http://" address opens
+  // it in the browser.
+  void lvDatasResultDblClick();
+
+  TXGridView *lvDatasResult() const { return FResult; }
   QLabel *lbDatasInfos() const { return FInfos; }
 
  private:
+  TSettingsCache &FSettings;
+  TfrmParameters &FParameters;
+  const TQueryPage &FQueryPage;
+  std::function<void()> FShowQueryPage;
   QLabel *FInfos = nullptr;
-  TXListView *FResult = nullptr;
+  TXGridView *FResult = nullptr;
 };

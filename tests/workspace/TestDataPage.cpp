@@ -1,0 +1,274 @@
+// The "Données" page in the main window, against the tests' loopback
+// server: what it sends for a table, a column and a saved query, when it
+// sends it (only when the user brings the page forward, or refreshes it),
+// the parameters asked first, a cancelled dialog, and the double click on
+// an address.
+#include "MainWindowFixture.h"
+#include "ModalHelper.h"
+#include "RecordingServer.h"
+#include "TActionList.h"
+#include "TLocalStore.h"
+#include "TTreeNodes.h"
+#include "TWebService.h"
+#include "TXGridView.h"
+#include "TfrmDialog.h"
+#include "TfrmMain.h"
+
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+
+using Reply = RecordingServer::Reply;
+
+// Where the double click's addresses go instead of a browser.
+class TUrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> Opened;
+
+ public slots:
+  void Open(const QUrl &url) { Opened << url; }
+};
+
+}  // namespace
+
+class TestDataPage : public QObject {
+  Q_OBJECT
+
+ private:
+  TMainWindowFixture F;
+  std::unique_ptr<RecordingServer> FServer;
+  TUrlCatcher FUrls;
+
+  TXGridView *Grid() const { return qobject_cast<TXGridView *>(F.W.lvDatasResult); }
+  QTreeWidgetItem *Connection(int index) const { return F.Root()->child(index); }
+  QStringList Statements() const {
+    QStringList sent;
+    for (const RecordingServer::Request &request : FServer->Requests()) {
+      QByteArray query;
+      for (const QByteArray &field : request.body.split('&'))
+        if (field.startsWith("WS_query=")) query = field.mid(9);
+      sent << QString::fromUtf8(QByteArray::fromPercentEncoding(query.replace('+', ' ')));
+    }
+    return sent;
+  }
+  QString DatabaseOf(int request) const {
+    for (const QByteArray &field : FServer->Requests().at(request).body.split('&'))
+      if (field.startsWith("WS_database=")) return QString::fromUtf8(field.mid(12));
+    return {};
+  }
+  QStringList Row(int row) const {
+    QStringList cells;
+    for (int c = 0; c < Grid()->ColumnCount(); ++c) cells << Grid()->CellText(row, c);
+    return cells;
+  }
+  qint64 AddQuery(QTreeWidgetItem *connection, const QString &title, const QString &sql) {
+    TLocalStore &store = F.Main().Store();
+    const qint64 key = TTreeNodes::Key(connection);
+    store.Execute(TStoreStatement::qryInsertQuery,
+                  {{"FK_DATABASE", key}, {"TITRE", title}, {"DATE_CREATION", QDateTime::currentDateTime()}});
+    qint64 query = 0;
+    for (TStoreRows rows = store.Select(TStoreStatement::qrySelectQueries, {{"FK_DATABASE", key}}); !rows.Eof();
+         rows.Next())
+      if (rows.AsString("TITRE") == title) query = rows.AsInteger("PK_REQUETE");
+    store.Execute(TStoreStatement::qryUpdateQuerySQL,
+                  {{"REQUETE", sql}, {"DATE_MODIFICATION", QDateTime::currentDateTime()}, {"PK_REQUETE", query}});
+    return query;
+  }
+  // Selects the saved query of that title under the connection.
+  QTreeWidgetItem *OpenQuery(QTreeWidgetItem *connection, const QString &title) {
+    QTreeWidgetItem *folder = connection->child(1);
+    F.W.tvDB->setCurrentItem(folder);
+    for (int i = 0; i < folder->childCount(); ++i)
+      if (folder->child(i)->text(0) == title) {
+        F.W.tvDB->setCurrentItem(folder->child(i));
+        return folder->child(i);
+      }
+    return nullptr;
+  }
+  // Selects the first table of the connection (loading its tables and its
+  // columns from the server).
+  QTreeWidgetItem *OpenTable(QTreeWidgetItem *connection, const QByteArray &table) {
+    FServer->Enqueue(RecordingServer::Ok("Name\n" + table + "\n"));
+    F.W.tvDB->setCurrentItem(connection->child(0));
+    FServer->Enqueue(RecordingServer::Ok("Field\nid\n"));
+    F.W.tvDB->setCurrentItem(connection->child(0)->child(0));
+    return connection->child(0)->child(0);
+  }
+  // As the user brings the page forward with a click on its tab.
+  void ShowDataPage() { F.W.PageControl->setCurrentWidget(F.W.tsDatas); }
+
+ private slots:
+  void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("http"), &FUrls, "Open"); }
+  void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
+  void init() {
+    QVERIFY(F.IsValid());
+    FServer = std::make_unique<RecordingServer>();
+    TfrmDialog::ClearAnswers();
+    FUrls.Opened.clear();
+    F.AddConnection(QStringLiteral("B"), FServer->Url(), QStringLiteral("base_b"));
+    F.AddConnection(QStringLiteral("A"), FServer->Url(), QStringLiteral("base_a"));
+    F.Start();
+  }
+  void cleanup() {
+    F.Stop();
+    FServer.reset();
+  }
+
+  // A table's rows come when the page is brought forward, every time, and
+  // on F5 while it is in front; a column shows its table's rows.
+  void tableRowsOnDemand() {
+    QTreeWidgetItem *table = OpenTable(Connection(1), "clients");  // "A"
+    QCOMPARE(Statements(), (QStringList{"show table status", "show columns from clients"}));
+    QVERIFY(F.W.PageControl->isTabVisible(F.W.PageControl->indexOf(F.W.tsDatas)));
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsFields);
+
+    FServer->Enqueue(RecordingServer::Ok("id\tnom\n1\tHélène\n2\tNoël\n"));
+    ShowDataPage();
+    QCOMPARE(Statements().last(), QStringLiteral("SELECT * FROM clients"));
+    QCOMPARE(DatabaseOf(2), QStringLiteral("base_a"));
+    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("2 enregistrement(s)"));
+    QCOMPARE(Grid()->Captions(), (QStringList{"id", "nom"}));
+    QCOMPARE(Row(1), (QStringList{"2", "Noël"}));
+
+    FServer->Enqueue(RecordingServer::Ok("id\tnom\n1\tHélène\n"));
+    QVERIFY(F.Main().ActionList().Execute(F.W.actRefresh));
+    QCOMPARE(Statements().size(), 4);
+    QCOMPARE(Statements().last(), QStringLiteral("SELECT * FROM clients"));
+    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("1 enregistrement(s)"));
+
+    // Selecting a column fetches nothing; the page shows its table's rows.
+    F.W.tvDB->setCurrentItem(table->child(0));
+    QCOMPARE(Statements().size(), 4);
+    FServer->Enqueue(RecordingServer::Ok("id\tnom\n"));
+    ShowDataPage();
+    QCOMPARE(Statements().size(), 5);
+    QCOMPARE(Statements().last(), QStringLiteral("SELECT * FROM clients"));
+    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("0 enregistrement(s)"));
+  }
+
+  // The statement goes to the connection of the selected node.
+  void rowsOfTheNodesConnection() {
+    OpenTable(Connection(0), "tb");  // "B"
+    OpenTable(Connection(1), "ta");  // "A"
+    FServer->Enqueue(RecordingServer::Ok("x\n1\n"));
+    ShowDataPage();
+    QCOMPARE(Statements().last(), QStringLiteral("SELECT * FROM ta"));
+    QCOMPARE(DatabaseOf(FServer->Requests().size() - 1), QStringLiteral("base_a"));
+  }
+
+  // Without parameters a saved query runs at once, cleaned of its comment
+  // lines, tabs and empty lines, its doubled colon sent as it stands.
+  void savedQueryWithoutParameters() {
+    AddQuery(Connection(1), QStringLiteral("Heures"),
+             QStringLiteral("-- les heures\nSELECT\theure, 'a::b'\n\n  FROM t WHERE x = 'a:b'"));
+    OpenQuery(Connection(1), QStringLiteral("Heures"));
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsQuery);
+    QCOMPARE(FServer->Requests().size(), 0);
+    FServer->Enqueue(RecordingServer::Ok("heure\n10:30\n"));
+    ShowDataPage();
+    QCOMPARE(TfrmDialog::ShownCount(), 0);
+    QCOMPARE(Statements(), (QStringList{"SELECT heure, 'a::b'\r   FROM t WHERE x = 'a:b'\r "}));
+    QCOMPARE(Row(0), (QStringList{"10:30"}));
+  }
+
+  // The parameters are asked for first (also one in a comment line), in a
+  // dialog titled with the query, put in as typed (a name's first field
+  // for all its references), and offered again next time.
+  void savedQueryWithParameters() {
+    AddQuery(Connection(1), QStringLiteral("Ventes"),
+             QStringLiteral("SELECT * FROM ventes\n-- :ville\nWHERE ville = :ville AND n > :n"));
+    OpenQuery(Connection(1), QStringLiteral("Ventes"));
+    QString title;
+    QStringList offered;
+    const auto answer = [&](const QStringList &values, const QString &button) {
+      return ModalHelper::OnNextModal([&, values, button](QWidget *dialog) {
+        title = dialog->windowTitle();
+        offered.clear();
+        for (int i = 1; i <= values.size(); ++i) {
+          auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("edtParam%1").arg(i));
+          offered << edit->text();
+          edit->setText(values[i - 1]);
+        }
+        dialog->findChild<QPushButton *>(button)->click();
+      });
+    };
+    FServer->Enqueue(RecordingServer::Ok("n\n1\n"));
+    auto watch = answer({QStringLiteral("'Lyon'"), QStringLiteral("'x'"), QStringLiteral("3")},
+                        QStringLiteral("BitBtn1"));
+    ShowDataPage();
+    QVERIFY(watch->acted);
+    QCOMPARE(title, QStringLiteral("Paramètres [Ventes]"));
+    QCOMPARE(offered, (QStringList{"", "", ""}));
+    QCOMPARE(Statements(), (QStringList{"SELECT * FROM ventes\r WHERE ville = 'Lyon' AND n > 3\r "}));
+    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("1 enregistrement(s)"));
+
+    // Next time the values last given are offered again.
+    FServer->Enqueue(RecordingServer::Ok("n\n"));
+    watch = answer({QStringLiteral("'Nice'"), QStringLiteral("'x'"), QStringLiteral("4")}, QStringLiteral("BitBtn1"));
+    QVERIFY(F.Main().ActionList().Execute(F.W.actRefresh));
+    QVERIFY(watch->acted);
+    QCOMPARE(offered, (QStringList{"'Lyon'", "'Lyon'", "3"}));
+    QCOMPARE(Statements().last(), QStringLiteral("SELECT * FROM ventes\r WHERE ville = 'Nice' AND n > 4\r "));
+  }
+
+  // A cancelled dialog sends nothing, leaves the page empty and brings the
+  // query page back.
+  void cancelledParameters() {
+    AddQuery(Connection(1), QStringLiteral("Ventes"), QStringLiteral("SELECT * FROM t WHERE a = :a"));
+    OpenTable(Connection(1), "t");
+    FServer->Enqueue(RecordingServer::Ok("a\n1\n2\n"));
+    ShowDataPage();
+    QCOMPARE(Grid()->RowCount(), 2);
+    const int sent = FServer->Requests().size();
+    OpenQuery(Connection(1), QStringLiteral("Ventes"));
+    auto watch = ModalHelper::ClickOnNextModal(QStringLiteral("Annuler"));
+    ShowDataPage();
+    QVERIFY(watch->acted);
+    QCOMPARE(FServer->Requests().size(), sent);
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsQuery);
+    QCOMPARE(F.W.lbDatasInfos->text(), QString());
+    QCOMPARE(Grid()->RowCount(), 0);
+    QCOMPARE(Grid()->ColumnCount(), 0);
+  }
+
+  // A failed request shows its message above an empty list, no box.
+  void failureInTheLabel() {
+    OpenTable(Connection(1), "t");
+    FServer->Enqueue(RecordingServer::Ok("$ERR Table 'base_a.t' doesn't exist\n"));
+    ShowDataPage();
+    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("Table 'base_a.t' doesn't exist"));
+    QCOMPARE(F.W.lbDatasInfos->toolTip(), F.W.lbDatasInfos->text());
+    QCOMPARE(Grid()->RowCount(), 0);
+    QCOMPARE(TfrmDialog::ShownCount(), 0);
+    QVERIFY(!QApplication::overrideCursor());
+  }
+
+  // A double click opens a first cell that is an "http://" address, and
+  // nothing else.
+  void doubleClickOpensAnAddress() {
+    OpenTable(Connection(1), "liens");
+    FServer->Enqueue(RecordingServer::Ok("site\tautre\nhttp://exemple.fr/a?b=1\tx\nhttps://exemple.fr\thttp://y\n"
+                                         "HTTP://exemple.fr\tz\n"));
+    ShowDataPage();
+    QCOMPARE(Grid()->RowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+      for (int column = 0; column < 2; ++column) {
+        const QRect cell = Grid()->visualRect(Grid()->model()->index(row, column));
+        QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+      }
+    }
+    QCOMPARE(FUrls.Opened.size(), 2);  // the first row, from either of its cells
+    QCOMPARE(FUrls.Opened.value(0), QUrl(QStringLiteral("http://exemple.fr/a?b=1")));
+    QCOMPARE(FUrls.Opened.value(1), QUrl(QStringLiteral("http://exemple.fr/a?b=1")));
+  }
+};
+
+QTEST_MAIN(TestDataPage)
+#include "TestDataPage.moc"
