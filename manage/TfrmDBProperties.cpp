@@ -1,12 +1,10 @@
 #include "TfrmDBProperties.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QProxyStyle>
-#include <QScreen>
 
 #include <algorithm>
 #include <array>
@@ -176,18 +174,7 @@ void TfrmDBProperties::reject() { done(mrCancel); }
 
 int TfrmDBProperties::Execute(const QString &title) {
   SetFormTitle(title);
-  QRect area;
-  if (QWidget *owner = parentWidget(); owner != nullptr)
-    area = owner->window()->frameGeometry();
-  else if (const QScreen *screen = QGuiApplication::primaryScreen(); screen != nullptr)
-    area = screen->availableGeometry();
-  if (area.isValid()) {
-    // The frame is known once the dialog has been shown; before that the
-    // client size stands for it.
-    QRect placed(QPoint(), frameGeometry().size());
-    placed.moveCenter(area.center());
-    move(placed.topLeft());
-  }
+  CenterOnOwner();
   edtTitle->setFocus();
   return exec();
 }

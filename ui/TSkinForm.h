@@ -48,6 +48,9 @@ class TSkinForm {
   virtual ~TSkinForm();
 
   QWidget *Form() const { return FForm; }
+  // Centres the form over its owner's window, or on the screen without an
+  // owner, as a dialog is placed before it is shown.
+  void CenterOnOwner();
 
  private:
   QWidget *FForm;

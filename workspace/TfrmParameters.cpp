@@ -2,11 +2,9 @@
 
 #include "TLocalStore.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -209,16 +207,7 @@ void TfrmParameters::reject() { done(mrCancel); }
 
 int TfrmParameters::Execute() {
   FormShow();
-  QRect area;
-  if (QWidget *owner = parentWidget(); owner != nullptr)
-    area = owner->window()->frameGeometry();
-  else if (const QScreen *screen = QGuiApplication::primaryScreen(); screen != nullptr)
-    area = screen->availableGeometry();
-  if (area.isValid()) {
-    QRect placed(QPoint(), frameGeometry().size());
-    placed.moveCenter(area.center());
-    move(placed.topLeft());
-  }
+  CenterOnOwner();
   if (!FEditors.empty()) FEditors.front().Edit->setFocus();
   FFailure = nullptr;
   FRunning = true;

@@ -30,13 +30,6 @@ QStringList ChildTexts(const QTreeWidgetItem *node) {
   return texts;
 }
 
-// Lets the event loop wait once, as it does when the user pauses: that is
-// when the program re-evaluates its actions.
-void Idle() {
-  QEventLoop loop;
-  QTimer::singleShot(20, &loop, &QEventLoop::quit);
-  loop.exec();
-}
 
 QStringList Captions(const QList<QAction *> &actions) {
   QStringList captions;

@@ -7,6 +7,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -16,6 +17,14 @@
 #include <QTreeWidget>
 
 #include <memory>
+
+// Lets the event loop wait once, as it does when the user pauses: that is
+// when the program re-evaluates its actions.
+inline void Idle() {
+  QEventLoop loop;
+  QTimer::singleShot(20, &loop, &QEventLoop::quit);
+  loop.exec();
+}
 
 // The main window's widgets and actions, found as a screen reader or a
 // test robot finds them: by their names.

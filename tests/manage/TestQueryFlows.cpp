@@ -22,12 +22,6 @@ QStringList Children(const QTreeWidgetItem *node) {
   return texts;
 }
 
-// Lets the event loop wait once, as it does when the user pauses.
-void Idle() {
-  QEventLoop loop;
-  QTimer::singleShot(20, &loop, &QEventLoop::quit);
-  loop.exec();
-}
 
 // The in-place editor open in a view, if any.
 QLineEdit *OpenEditor(QAbstractItemView *view) {
