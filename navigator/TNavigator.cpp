@@ -1,5 +1,6 @@
 #include "TNavigator.h"
 
+#include "TBusyCursor.h"
 #include "TLocalStore.h"
 #include "TObjectLists.h"
 #include "TSkinForm.h"
@@ -16,34 +17,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-// Restores the cursor whatever happens during a load.
-class TBusyCursor {
- public:
-  explicit TBusyCursor(bool active) : FActive(active) {
-    if (FActive) QApplication::setOverrideCursor(Qt::BusyCursor);
-  }
-  ~TBusyCursor() {
-    if (FActive) QApplication::restoreOverrideCursor();
-  }
-  TBusyCursor(const TBusyCursor &) = delete;
-  TBusyCursor &operator=(const TBusyCursor &) = delete;
-
- private:
-  bool FActive;
-};
-
-// Redraws a list once, after it is filled.
-class TBatchUpdate {
- public:
-  explicit TBatchUpdate(QWidget *widget) : FWidget(widget) { FWidget->setUpdatesEnabled(false); }
-  ~TBatchUpdate() { FWidget->setUpdatesEnabled(true); }
-  TBatchUpdate(const TBatchUpdate &) = delete;
-  TBatchUpdate &operator=(const TBatchUpdate &) = delete;
-
- private:
-  QWidget *FWidget;
-};
 
 // The saved queries list names the queries: each caption can be renamed.
 void MakeCaptionsEditable(TXListView *list) {
@@ -117,7 +90,7 @@ void TNavigator::ShowNode(QTreeWidgetItem *node) {
   if (kind < 0) return;  // a placeholder
   const bool needsLoading = TTreeNodes::NeedsLoading(node);
   if (needsLoading) DeleteChildren(node);
-  TBusyCursor busy(needsLoading || kind == nkTable || kind == nkColumn);
+  const TBusyCursor busy(Qt::BusyCursor, needsLoading || kind == nkTable || kind == nkColumn);
   switch (kind) {
     case nkRoot:
       LoadConnections(node, needsLoading);
@@ -213,7 +186,7 @@ void TNavigator::LoadConnections(QTreeWidgetItem *root, bool needsLoading) {
 void TNavigator::LoadTables(QTreeWidgetItem *folder, bool needsLoading) {
   FLists.Mark(FLists.tsTables());
   FLists.UpdatePath(folder);
-  TBatchUpdate batch(FLists.lvTables());
+  const TRedrawSuspended batch(FLists.lvTables());
   // Only the items go: the sort the user chose carries over.
   FLists.lvTables()->clear();
   if (!needsLoading) {
@@ -246,7 +219,7 @@ void TNavigator::LoadTables(QTreeWidgetItem *folder, bool needsLoading) {
 void TNavigator::LoadQueries(QTreeWidgetItem *folder, bool needsLoading) {
   FLists.Mark(FLists.tsQueries());
   FLists.UpdatePath(folder);
-  TBatchUpdate batch(FLists.lvQueries());
+  const TRedrawSuspended batch(FLists.lvQueries());
   FLists.lvQueries()->Clear();
   QList<QTreeWidgetItem *> nodes;
   if (!needsLoading) {
@@ -276,7 +249,7 @@ void TNavigator::LoadColumns(QTreeWidgetItem *node, bool needsLoading) {
   FLists.Mark(FDataPage);
   QTreeWidgetItem *table = TTreeNodes::Kind(node) == nkColumn ? node->parent() : node;
   FLists.UpdatePath(table);
-  TBatchUpdate batch(FLists.lvFields());
+  const TRedrawSuspended batch(FLists.lvFields());
   FLists.lvFields()->Clear();
   if (!needsLoading) {
     TObjectLists::FillList(FLists.lvFields(), TTreeNodes::Rows(table), nkColumn);

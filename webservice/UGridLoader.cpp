@@ -1,11 +1,11 @@
 #include "UGridLoader.h"
 
 #include "TAnswerRows.h"
+#include "TBusyCursor.h"
 #include "TWebService.h"
 #include "TXGridView.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QLabel>
 
 #include <memory>
@@ -18,30 +18,6 @@ constexpr int kNewColumnWidth = 50;
 // bytes. A value shorter in bytes but wider in pixels is caught when its
 // row is painted (TXGridView::SetFitPaintedRows).
 constexpr int kMeasuredPerColumn = 16;
-
-// The application's busy cursor for as long as it lives.
-class TBusyCursor {
- public:
-  explicit TBusyCursor(Qt::CursorShape shape) { QApplication::setOverrideCursor(QCursor(shape)); }
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor &) = delete;
-  TBusyCursor &operator=(const TBusyCursor &) = delete;
-};
-
-// A widget that does not redraw for as long as it lives.
-class TRedrawSuspended {
- public:
-  explicit TRedrawSuspended(QWidget *widget) : FWidget(widget), FWasEnabled(widget->updatesEnabled()) {
-    FWidget->setUpdatesEnabled(false);
-  }
-  ~TRedrawSuspended() { FWidget->setUpdatesEnabled(FWasEnabled); }
-  TRedrawSuspended(const TRedrawSuspended &) = delete;
-  TRedrawSuspended &operator=(const TRedrawSuspended &) = delete;
-
- private:
-  QWidget *FWidget;
-  bool FWasEnabled;
-};
 
 void ShowRows(TWebService &ws, TXGridView *listView) {
   const std::shared_ptr<const TAnswerTable> table = ws.Table(kMeasuredPerColumn);
@@ -74,7 +50,9 @@ void FillListView(TWebService &ws, TXGridView *listView, QLabel *infoLabel, cons
   // The emptied grid, the label and the cursor on screen before the
   // request blocks.
   listView->window()->repaint();
-  QApplication::processEvents();
+  // What the user does meanwhile waits: no action may start in the middle
+  // of this one.
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   const TRedrawSuspended frozen(listView);
   try {
     ws.Execute(sql);
