@@ -25,6 +25,9 @@ TDataPage::TDataPage(TSettingsCache &settings, TfrmParameters &parameters, const
   FInfos->setAccessibleName(QStringLiteral("Informations sur les données"));
   FInfos->setFixedHeight(20);
   FInfos->setTextFormat(Qt::PlainText);
+  // A long message is cut at the page's edge (its hint holds it whole); it
+  // must never widen the window.
+  FInfos->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   QFont bold = FInfos->font();
   bold.setBold(true);
   FInfos->setFont(bold);

@@ -237,13 +237,20 @@ class TestDataPage : public QObject {
     QCOMPARE(Grid()->ColumnCount(), 0);
   }
 
-  // A failed request shows its message above an empty list, no box.
+  // A failed request shows its message above an empty list, no box; a
+  // long one is cut at the page's edge, whole in the hint, and leaves the
+  // window as wide as it was.
   void failureInTheLabel() {
     OpenTable(Connection(1), "t");
-    FServer->Enqueue(RecordingServer::Ok("$ERR Table 'base_a.t' doesn't exist\n"));
+    const QByteArray message = "You have an error in your SQL syntax; " + QByteArray(900, 'x');
+    FServer->Enqueue(RecordingServer::Ok("$ERR " + message + "\n"));
+    const QSize before = F.Main().size();
     ShowDataPage();
-    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("Table 'base_a.t' doesn't exist"));
+    QCoreApplication::processEvents();
+    QCOMPARE(F.W.lbDatasInfos->text(), QString::fromLatin1(message));
     QCOMPARE(F.W.lbDatasInfos->toolTip(), F.W.lbDatasInfos->text());
+    QCOMPARE(F.Main().size(), before);
+    QVERIFY(F.W.PageControl->minimumSizeHint().width() < before.width());
     QCOMPARE(Grid()->RowCount(), 0);
     QCOMPARE(TfrmDialog::ShownCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
