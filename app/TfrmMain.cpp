@@ -109,7 +109,7 @@ void TfrmMain::CreateSubsystems() {
   FRightSplitter->setStretchFactor(1, 1);
   FRightSplitter->setSizes({73, 400});
   FParameters = new TfrmParameters(*FStore, this);
-  FQueryPage = new TQueryPage;
+  FQueryPage = new TQueryPage(*FStore, *FSettings);
   FDataPage = new TDataPage(*FSettings, *FParameters, *FQueryPage, [this] { FLists->ActivatePage(FQueryPage); });
   const TImageList &images = imgObjects16();
   FPageControl->addTab(FLists->tsGene(), QString());
@@ -126,7 +126,7 @@ void TfrmMain::CreateSubsystems() {
   FNavigator = new TNavigator(FTree, *FLists, FQueryPage, FDataPage, *FStore, *FSettings, this);
   FNavigator->SetGeneMenus(findChild<QMenu *>(QStringLiteral("pmDB")), findChild<QMenu *>(QStringLiteral("pmlvGene")));
   FLists->SetSelectGeneRunner([this] { FActionList->Execute(Action("actSelectGene")); });
-  connect(FNavigator, &TNavigator::QueryTextLoaded, FQueryPage, &TQueryPage::LoadQueryText);
+  connect(FNavigator, &TNavigator::QueryOpened, FQueryPage, &TQueryPage::LoadQueryText);
 
   FDBProperties = new TfrmDBProperties(this);
   FConnectionFlows = new TConnectionFlows(*FDBProperties, *FStore, *FSettings, FTree, FLists->lvGene(),

@@ -286,5 +286,6 @@ void TNavigator::LoadQueryText(QTreeWidgetItem *node) {
   LoadConnectionSettings(node);
   const TStoreRows rows =
       FStore.Select(TStoreStatement::qrySelectQuerySQL, {{"PK_REQUETE", TTreeNodes::Key(node)}});
-  emit QueryTextLoaded(rows.Eof() ? QString() : rows.AsString("REQUETE"));
+  emit QueryOpened(TTreeNodes::Key(node), TTreeNodes::ConnectionKey(node),
+                   rows.Eof() ? QString() : rows.AsString("REQUETE"));
 }

@@ -44,9 +44,10 @@ class TNavigator : public QObject {
   void Reload(QTreeWidgetItem *node);
 
  signals:
-  // A saved query was opened: its stored text (empty when it has none, or
-  // when its row is gone), for the editor to show from scratch.
-  void QueryTextLoaded(const QString &text);
+  // A saved query was opened: its key, its connection's key and its
+  // stored text (empty when it has none, or when its row is gone), for the
+  // editor to show from scratch.
+  void QueryOpened(qint64 queryKey, qint64 connectionKey, const QString &text);
 
  protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
