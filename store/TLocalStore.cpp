@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QTimer>
 
 #include <algorithm>
 #include <stdexcept>
@@ -175,9 +176,12 @@ QString TLocalStore::Connect(const QString &path) {
       !InstallTitleOrder(*static_cast<sqlite3 *const *>(handle.constData())))
     return QStringLiteral("l'ordre des titres ne peut pas être installé");
   // Connection settings, not data: the editor commits on every keystroke,
-  // hence the write-ahead log with normal synchronisation.
+  // hence the write-ahead log with normal synchronisation, whose commits
+  // wait for no disk. Its checkpoints do wait (they sync the file): they
+  // run when the writes pause (ScheduleCheckpoint), not in the middle of a
+  // keystroke.
   for (const char *pragma : {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=WAL",
-                             "PRAGMA synchronous=NORMAL"}) {
+                             "PRAGMA synchronous=NORMAL", "PRAGMA wal_autocheckpoint=0"}) {
     if (!query.exec(QLatin1String(pragma))) return ErrorMessage(query.lastError(), false);
     query.finish();
   }
@@ -199,6 +203,9 @@ bool TLocalStore::IsOpen() const {
 }
 
 void TLocalStore::Close() {
+  // Closing the last connection folds the log in by itself.
+  if (FCheckpointTimer) FCheckpointTimer->stop();
+  FWritesSinceCheckpoint = 0;
   if (!QSqlDatabase::contains(FConnectionName)) return;
   {
     QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
@@ -236,6 +243,35 @@ void TLocalStore::Execute(TStoreStatement statement, const TStoreParams &params)
   QSqlQuery query = Prepare(statement, params);
   const bool isDelete = StatementDef(statement).Lines.value(0).startsWith(QLatin1String("DELETE"));
   if (!query.exec()) throw TStoreError(ErrorMessage(query.lastError(), isDelete));
+  query.finish();
+  ScheduleCheckpoint();
+}
+
+void TLocalStore::ScheduleCheckpoint() {
+  // A writer that never pauses still gets its log folded in now and then,
+  // so that the log stays small.
+  if (++FWritesSinceCheckpoint >= kMostWritesBeforeCheckpoint) {
+    Checkpoint();
+    return;
+  }
+  if (!FCheckpointTimer) {
+    FCheckpointTimer = std::make_unique<QTimer>();
+    FCheckpointTimer->setSingleShot(true);
+    FCheckpointTimer->setInterval(kCheckpointPauseMs);
+    QObject::connect(FCheckpointTimer.get(), &QTimer::timeout, [this] { Checkpoint(); });
+  }
+  FCheckpointTimer->start();
+}
+
+void TLocalStore::Checkpoint() {
+  if (FCheckpointTimer) FCheckpointTimer->stop();
+  FWritesSinceCheckpoint = 0;
+  if (!IsOpen()) return;
+  // A passive checkpoint waits for no reader; whatever it cannot fold in
+  // now, the next one will. Its failure loses nothing: the log keeps it.
+  QSqlQuery query(QSqlDatabase::database(FConnectionName, false));
+  query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+  query.finish();
 }
 
 TStoreRows TLocalStore::Select(TStoreStatement statement, const TStoreParams &params) {

@@ -8,6 +8,9 @@
 #include <QString>
 #include <QVariant>
 
+class QTimer;
+
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -66,6 +69,13 @@ class TLocalStore {
 
   // Runs a statement that returns no rows. Throws TStoreError.
   void Execute(TStoreStatement statement, const TStoreParams &params = {});
+  // Folds the write-ahead log into the file. Runs by itself once the writes
+  // pause (with an event loop), or after many writes without a pause.
+  void Checkpoint();
+  // The pause after the last write before the log is folded in, and the
+  // writes after which it is folded in whatever happens.
+  static constexpr int kCheckpointPauseMs = 500;
+  static constexpr int kMostWritesBeforeCheckpoint = 200;
   // Runs a statement that returns rows. Throws TStoreError.
   TStoreRows Select(TStoreStatement statement, const TStoreParams &params = {});
 
@@ -73,6 +83,10 @@ class TLocalStore {
   // Opens the connection; the reason of a failure, or an empty text.
   QString Connect(const QString &path);
   QSqlQuery Prepare(TStoreStatement statement, const TStoreParams &params);
+  void ScheduleCheckpoint();
+
   QString FConnectionName;
   QString FPath;
+  std::unique_ptr<QTimer> FCheckpointTimer;
+  int FWritesSinceCheckpoint = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -65,6 +66,49 @@ class TestLocalStore : public QObject {
   QString Path(const QString &name = QStringLiteral("vantrel.adb")) const { return FDir.filePath(name); }
 
  private slots:
+  // Each write commits to the log at once; the log is folded into the file
+  // once the writes pause, not in the middle of one (a fold waits for the
+  // disk), and after many writes without a pause, so that it stays small.
+  void logFoldedInWhenWritesPause() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wal.adb"));
+    TLocalStore store;
+    store.Open(path);
+    const qint64 connection = AddConnection(store, QStringLiteral("A"));
+    store.Execute(S::qryInsertQuery, {{"FK_DATABASE", connection}, {"TITRE", QStringLiteral("q")},
+                                      {"DATE_CREATION", QDateTime::currentDateTime()}});
+    store.Checkpoint();
+    // What the file itself holds, without the log.
+    const auto fileText = [&path] {
+      const QString name = QStringLiteral("immutable-%1").arg(QRandomGenerator::global()->generate());
+      QString text;
+      {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+        db.setDatabaseName(QStringLiteral("file:") + path + QStringLiteral("?immutable=1"));
+        if (!db.open()) qFatal("cannot open the file alone");
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("SELECT REQUETE FROM T_REQUETE")) && query.next()) text = query.value(0).toString();
+      }
+      QSqlDatabase::removeDatabase(name);
+      return text;
+    };
+    const auto save = [&](const QString &text) {
+      store.Execute(S::qryUpdateQuerySQL,
+                    {{"REQUETE", text}, {"DATE_MODIFICATION", QDateTime::currentDateTime()}, {"PK_REQUETE", qint64(1)}});
+    };
+    save(QStringLiteral("SELECT 1"));
+    QCOMPARE(store.Select(S::qrySelectQuerySQL, {{"PK_REQUETE", qint64(1)}}).AsString("REQUETE"), QStringLiteral("SELECT 1"));
+    QCOMPARE(fileText(), QString());  // committed in the log only
+    QTRY_COMPARE_WITH_TIMEOUT(fileText(), QStringLiteral("SELECT 1"), 5000);
+
+    // No pause at all: the log is still folded in every so many writes.
+    const QString big(100 * 1024, QLatin1Char('x'));
+    for (int i = 0; i < 2 * TLocalStore::kMostWritesBeforeCheckpoint + 50; ++i) save(big + QString::number(i));
+    QVERIFY2(QFileInfo(path + QStringLiteral("-wal")).size() < 30 * 1024 * 1024,
+             qPrintable(QString::number(QFileInfo(path + QStringLiteral("-wal")).size())));
+  }
+
   // Titles as a French reader lists them, from the program's own
   // connection; the file stays readable with SQLite's standard collation.
   void titlesInFrenchOrder() {
