@@ -14,9 +14,15 @@
 //
 //   auto *panel = new TExpandPanel(page);
 //   panel->SetAlign(TExpandPanel::alLeft);
-//   panel->SetFoldingSize(185);          // the designed expanded width
+//   panel->SetFoldingSize(ScaledWidth(panel, 185));  // the expanded width
 //   panel->SetAnimate(true);
 //   connect(panel, &TExpandPanel::OnExpanded, page, ...);
+//
+// and to fold it at once when a query is opened, whatever Animate says:
+//
+//   panel->SetAnimate(false);
+//   panel->SetExpandState(TExpandPanel::esCollapsed);
+//   panel->SetAnimate(true);
 #pragma once
 
 #include <QWidget>
@@ -73,7 +79,8 @@ class TExpandPanel : public QWidget {
   // Setting the other state folds or unfolds as a click on the grip does,
   // animated when Animate is on; setting the current state does nothing.
   // While an animation runs, asking for the other state first ends that
-  // animation at its end value, with its events, then changes.
+  // animation at its end value, with its events, then changes. A panel
+  // that does not fold changes its state, children and events only.
   void SetExpandState(TExpandState state);
   TExpandState ExpandState() const { return FExpandState; }
 

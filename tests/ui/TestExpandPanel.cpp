@@ -485,6 +485,16 @@ void TestExpandPanel::noGripWithoutADockingSide() {
   }
   QCOMPARE(panel->ExpandState(), Panel::esExpanded);
   QVERIFY(host.Log.isEmpty());
+  // Set from code, the state, the children and the events change; there
+  // is no size that folds.
+  const QSize size = panel->size();
+  panel->SetAnimate(true);
+  panel->SetExpandState(Panel::esCollapsed);
+  QVERIFY(panel->Animator()->IsIdle());
+  QCOMPARE(host.Log, QStringList{QStringLiteral("collapsed 0 collapsed hidden")});
+  panel->SetExpandState(Panel::esExpanded);
+  QCOMPARE(host.Log.last(), QStringLiteral("expanded 0 collapsed shown"));
+  QCOMPARE(panel->size(), size);
   // And none is drawn: without the children over it, the inside of the
   // border is plain face colour.
   host.Tables->hide();
