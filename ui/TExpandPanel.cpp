@@ -300,12 +300,13 @@ void TExpandPanel::Resize(const QPoint &globalPos) {
   if (FConstraints.MinHeight != 0) h = qMax(h, FConstraints.MinHeight);
   if (FConstraints.MaxWidth != 0) w = qMin(w, FConstraints.MaxWidth);
   if (FConstraints.MaxHeight != 0) h = qMin(h, FConstraints.MaxHeight);
-  // Never narrower than the folded strip: a grip dragged away to nothing
-  // could not be caught again, and a collapse would keep that nothing as
-  // the size to restore.
+  // Only the folding size is the panel's to set; the other one belongs to
+  // the parent's layout. Never narrower than the folded strip: a grip
+  // dragged away to nothing could not be caught again, and a collapse would
+  // keep that nothing as the size to restore.
   SetFoldingSize(qMax(FoldsWidth() ? w : h, kCollapsedSize));
-  // Qt repaints after this event; the next move is compressed behind the
-  // layout and paint it causes, so no event processing is forced here.
+  // The layout and the repaint follow as soon as this event returns; running
+  // the event queue from here could deliver the release inside this move.
   update();
 }
 
