@@ -1,6 +1,7 @@
 #include "TQueryPage.h"
 
 #include "TBusyCursor.h"
+#include "TExpandPanel.h"
 #include "TImageList.h"
 #include "TLocalStore.h"
 #include "TSettingsCache.h"
@@ -65,10 +66,13 @@ TQueryPage::TQueryPage(TLocalStore &store, TSettingsCache &settings, QWidget *pa
 }
 
 void TQueryPage::CreateAssistant() {
-  FAssist = new QWidget(this);
+  FAssist = new TExpandPanel(this);
   FAssist->setObjectName(QStringLiteral("pnAssist"));
   FAssist->setAccessibleName(QStringLiteral("Assistant"));
-  FAssist->setFixedWidth(ScaledWidth(FAssist, 185));
+  FAssist->SetAlign(TExpandPanel::alLeft);
+  FAssist->SetFoldingSize(ScaledWidth(FAssist, 185));
+  FAssist->SetAnimate(true);
+  connect(FAssist, &TExpandPanel::OnExpanded, this, UserSlot([this] { pnAssistExpanded(); }));
   auto *assistLayout = new QVBoxLayout(FAssist);
   assistLayout->setContentsMargins(0, 0, 0, 0);
   FAssistSplitter = new QSplitter(Qt::Vertical, FAssist);
@@ -154,6 +158,10 @@ void TQueryPage::UpdateLineNumbers() {
 void TQueryPage::LoadQueryText(qint64 queryKey, qint64 connectionKey, const QString &text) {
   // A text that could not be saved gets one more chance before it goes.
   if (FSaveFailed) SaveQueryText();
+  // The assistant folds at once: its tables may be another connection's.
+  FAssist->SetAnimate(false);
+  FAssist->SetExpandState(TExpandPanel::esCollapsed);
+  FAssist->SetAnimate(true);
   FQueryKey = queryKey;
   FConnectionKey = connectionKey;
   FSaveFailed = false;

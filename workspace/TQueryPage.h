@@ -8,6 +8,7 @@ class QMenu;
 class QSplitter;
 class QTreeWidgetItem;
 class QsciScintilla;
+class TExpandPanel;
 class TLocalStore;
 class TSettingsCache;
 class TXListView;
@@ -41,7 +42,7 @@ class TQueryPage : public QWidget {
   void mnuBuildClick(TStatementKind kind);
 
   QsciScintilla *mQuery() const { return FEditor; }
-  QWidget *pnAssist() const { return FAssist; }
+  TExpandPanel *pnAssist() const { return FAssist; }
 
  private:
   void CreateEditor();
@@ -51,7 +52,7 @@ class TQueryPage : public QWidget {
 
   TLocalStore &FStore;
   TSettingsCache &FSettings;
-  QWidget *FAssist = nullptr;
+  TExpandPanel *FAssist = nullptr;
   QSplitter *FAssistSplitter = nullptr;
   TXListView *FTables = nullptr;
   TXListView *FFields = nullptr;

@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "RecordingServer.h"
 #include "TLocalStore.h"
+#include "TExpandPanel.h"
 #include "TQueryPage.h"
 #include "TTreeNodes.h"
 #include "TXListView.h"
@@ -14,6 +15,7 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -80,12 +82,17 @@ class TestQueryPage : public QObject {
     F.W.tvDB->setCurrentItem(folder);
     F.W.tvDB->setCurrentItem(folder->child(0));
   }
-  // The assistant's tables and the first table's columns, as the server
-  // answers them.
+  TExpandPanel *Panel() const { return Page()->pnAssist(); }
+  // Unfolds the assistant with a click on its grip, its tables and the
+  // first table's columns answered by the server.
   void LoadAssistant(const QByteArray &tables, const QByteArray &columns) {
     FServer->Enqueue(RecordingServer::Ok(tables));
     FServer->Enqueue(RecordingServer::Ok(columns));
-    Page()->pnAssistExpanded();
+    const int before = FServer->Requests().size();
+    QSignalSpy expanded(Panel(), &TExpandPanel::OnExpanded);
+    QTest::mouseClick(Panel(), Qt::LeftButton, {}, Panel()->GripRect().center());
+    QTRY_COMPARE_WITH_TIMEOUT(expanded.size(), 1, 5000);
+    QTRY_COMPARE(FServer->Requests().size(), before + 2);
   }
 
  private slots:
@@ -101,6 +108,11 @@ class TestQueryPage : public QObject {
 
   void openingSavesNothingAndLeavesNothingToUndo() {
     OpenQuery(QStringLiteral("SELECT 1"));
+    // The assistant is folded at once, its lists hidden, nothing asked.
+    QCOMPARE(Panel()->ExpandState(), TExpandPanel::esCollapsed);
+    QCOMPARE(Panel()->width(), 9);
+    QVERIFY(!Tables()->isVisibleTo(Panel()));
+    QCOMPARE(FServer->Requests().size(), 0);
     QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsQuery);
     QCOMPARE(Editor()->text(), QStringLiteral("SELECT 1"));
     QCOMPARE(StoredDate(), FLongAgo);
@@ -194,7 +206,11 @@ class TestQueryPage : public QObject {
     FServer->Enqueue(RecordingServer::Ok("$ERR Access denied\n"));
     TfrmDialog::SetNextAnswer(mrOk);
     const int shown = TfrmDialog::ShownCount();
-    Page()->pnAssistExpanded();
+    // Folded and unfolded again by the user: the tables are asked anew.
+    Panel()->SetExpandState(TExpandPanel::esCollapsed);
+    QSignalSpy expanded(Panel(), &TExpandPanel::OnExpanded);
+    Panel()->SetExpandState(TExpandPanel::esExpanded);
+    QTRY_COMPARE_WITH_TIMEOUT(expanded.size(), 1, 5000);
     QCOMPARE(TfrmDialog::ShownCount(), shown + 1);
     QCOMPARE(TfrmDialog::LastShown().message, QStringLiteral("Access denied"));
     QCOMPARE(TfrmDialog::LastShown().kind, mtError);
