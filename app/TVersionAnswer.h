@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UUpdate.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,7 +9,8 @@
 // into FILE, in the executable's folder, and the program ends.
 namespace TVersionAnswer {
 
-inline constexpr const char *Version = "V1.2.1";
+// The product's one version text, the one the updater is told too.
+inline constexpr const char *Version = UUpdate::Version;
 
 // True when the arguments (program name excluded) ask for the version file.
 bool IsRequested(const QStringList &arguments);

@@ -14,14 +14,17 @@
 #include "TTreeNodes.h"
 #include "TWebService.h"
 #include "TXListView.h"
+#include "TfrmAbout.h"
 #include "TfrmDBProperties.h"
 #include "TfrmParameters.h"
+#include "UUpdate.h"
 #include "UUserAction.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
@@ -129,6 +132,7 @@ void TfrmMain::CreateSubsystems() {
   connect(FNavigator, &TNavigator::QueryOpened, FQueryPage, &TQueryPage::LoadQueryText);
 
   FDBProperties = new TfrmDBProperties(this);
+  FAbout = new TfrmAbout(this);
   FConnectionFlows = new TConnectionFlows(*FDBProperties, *FStore, *FSettings, FTree, FLists->lvGene(),
                                           [this] { FActionList->Execute(Action("actRefresh")); }, this);
 
@@ -155,8 +159,6 @@ void TfrmMain::CreateActions() {
   const QString aide = QStringLiteral("Aide");
   const auto editRule = [this] { return actEditConnectUpdate(); };
   const auto queryRule = [this] { return actRenameQueryUpdate(); };
-  // The handlers of the help menu come with that subsystem; until then its
-  // items do nothing.
   a.Add("actNewConnect", QStringLiteral("Nouvelle connexion"), connexions, {}, 21, {},
         [this] { FConnectionFlows->actNewConnectExecute(); });
   a.Add("actEditConnect", QStringLiteral("Propriétés..."), connexions, Qt::Key_F4, 20, editRule,
@@ -176,11 +178,12 @@ void TfrmMain::CreateActions() {
         [this] { actRefreshExecute(); });
   a.Add("actSelectGene", QStringLiteral("Sélectionner"), affichage, {}, -1, {},
         [this] { FLists->actSelectGeneExecute(); });
-  a.Add("actAbout", QStringLiteral("A propos..."), aide, Qt::Key_F1, 26, {}, {});
-  a.Add("actUpdateProg", QStringLiteral("Vérifier les mises à jours"), aide, {}, 24, {}, {});
-  a.Add("actwww", QStringLiteral("Visiter le site web"), aide, {}, 23, {}, {});
-  a.Add("actTutorials", QStringLiteral("Tutoriels"), aide, {}, 25, {}, {});
-  a.Add("actForum", QStringLiteral("Le forum"), aide, {}, 27, {}, {});
+  a.Add("actAbout", QStringLiteral("A propos..."), aide, Qt::Key_F1, 26, {}, [this] { FAbout->Execute(); });
+  a.Add("actUpdateProg", QStringLiteral("Vérifier les mises à jours"), aide, {}, 24, {},
+        [] { UUpdate::CheckForUpdates(QString()); });
+  a.Add("actwww", QStringLiteral("Visiter le site web"), aide, {}, 23, {}, [] { UUpdate::OpenWebSite(); });
+  a.Add("actTutorials", QStringLiteral("Tutoriels"), aide, {}, 25, {}, [] { UUpdate::OpenTutorials(); });
+  a.Add("actForum", QStringLiteral("Le forum"), aide, {}, 27, {}, [] { UUpdate::OpenForum(); });
 }
 
 void TfrmMain::CreateMenus() {
@@ -229,6 +232,13 @@ void TfrmMain::CreateMenus() {
   connect(FTree, &QWidget::customContextMenuRequested, this,
           [this, pmlvDB](const QPoint &pos) { pmlvDB->popup(FTree->viewport()->mapToGlobal(pos)); });
 }
+
+void TfrmMain::showEvent(QShowEvent *event) {
+  QMainWindow::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TfrmMain::FormShow() { UUpdate::CheckForUpdates(QLatin1String(UUpdate::StartupMode)); }
 
 bool TfrmMain::FormCreate() {
   FWebService = new TWebService(this);

@@ -22,6 +22,7 @@ class TQueryFlows;
 class TQueryPage;
 class TSettingsCache;
 class TWebService;
+class TfrmAbout;
 class TfrmDBProperties;
 class TfrmParameters;
 
@@ -40,12 +41,17 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   // tree root. False when the store cannot be opened: the message has been
   // shown and the program must end.
   bool FormCreate();
+  // Each time the window is shown: the silent update check.
+  void FormShow();
 
   // Asks every action to re-evaluate its enabling rule, as the idle hook does.
   void ApplicationEventsIdle();
   TActionList &ActionList() const { return *FActionList; }
   TLocalStore &Store() const { return *FStore; }
   TWebService &WebService() const { return *FWebService; }
+
+ protected:
+  void showEvent(QShowEvent *event) override;
 
  private:
   void CreateLayout();
@@ -81,6 +87,7 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   TDataPage *FDataPage = nullptr;
   TfrmDBProperties *FDBProperties = nullptr;
   TfrmParameters *FParameters = nullptr;
+  TfrmAbout *FAbout = nullptr;
   TConnectionFlows *FConnectionFlows = nullptr;
   TQueryFlows *FQueryFlows = nullptr;
 };

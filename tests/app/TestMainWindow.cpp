@@ -7,6 +7,7 @@
 #include "TfrmDialog.h"
 #include "TfrmMain.h"
 #include "MainWindowFixture.h"
+#include "ModalHelper.h"
 
 #include <QAction>
 #include <QMenu>
@@ -14,7 +15,9 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QDesktopServices>
 #include <QHeaderView>
+#include <QUrl>
 #include <QtTest>
 
 #include <cmath>
@@ -38,6 +41,17 @@ QStringList Captions(const QList<QAction *> &actions) {
 }
 
 }  // namespace
+
+// Where the help menu's web pages go instead of a browser.
+class TUrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> Opened;
+
+ public slots:
+  void Open(const QUrl &url) { Opened << url; }
+};
 
 class TestMainWindow : public QObject {
   Q_OBJECT
@@ -295,6 +309,34 @@ class TestMainWindow : public QObject {
     QCOMPARE(TfrmDialog::PendingAnswers(), 0);
     QCOMPARE(TfrmDialog::LastShown().kind, mtError);
     QVERIFY(main.isVisible());
+  }
+
+  // The help menu: the three pages of the web site in the browser, the
+  // About box, and the update check that says nothing when no updater lies
+  // beside the program.
+  void helpMenu() {
+    TfrmMain &main = Start();
+    TUrlCatcher urls;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls, "Open");
+    for (QAction *action : {F.W.actwww, F.W.actForum, F.W.actTutorials}) QVERIFY(main.ActionList().Execute(action));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(urls.Opened, (QList<QUrl>{QUrl(QStringLiteral("http://www.vantrel.example/")),
+                                       QUrl(QStringLiteral("http://www.vantrel.example/forum")),
+                                       QUrl(QStringLiteral("http://www.vantrel.example/site/VantrelTuto.html"))}));
+
+    QString title;
+    auto watch = ModalHelper::OnNextModal([&title](QWidget *box) {
+      title = box->windowTitle();
+      ModalHelper::ClickButton(box, QStringLiteral("Ok"));
+    });
+    QVERIFY(main.ActionList().Execute(F.W.actAbout));
+    QVERIFY(watch->acted);
+    QCOMPARE(title, QStringLiteral("A propos..."));
+
+    const int shown = TfrmDialog::ShownCount();
+    QVERIFY(main.ActionList().Execute(F.W.actUpdateProg));
+    QCOMPARE(TfrmDialog::ShownCount(), shown);
+    QVERIFY(!QApplication::activeModalWidget());
   }
 
   void timerRefreshIsAOneShot() {
