@@ -38,12 +38,13 @@ TXListView *NewAssistList(const char *name, const QString &caption, const QStrin
 }
 
 // The editor's fonts: "Courier New" where it is installed, the system's
-// fixed-width font otherwise.
+// fixed-width font otherwise. The design gives pixels at 96 dots per inch;
+// the editor takes its sizes in points only (a size in pixels reads as none).
 QFont FixedFont(int pixels) {
   QFont font(QStringLiteral("Courier New"));
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
-  font.setPixelSize(pixels);
+  font.setPointSizeF(pixels * 72.0 / 96.0);
   return font;
 }
 

@@ -137,9 +137,14 @@ class TestQueryPage : public QObject {
     QCOMPARE(StoredText(), QStringLiteral("SELECT 1\nFROM t"));
   }
 
-  // Numbered from 0 with leading zeros, the margin growing with the lines.
+  // Numbered from 0 with leading zeros, the margin growing with the lines,
+  // in readable fonts (the editor's 13 pixels, the margin's 11).
   void lineNumbers() {
     OpenQuery(QStringLiteral("a\nb\nc"));
+    QVERIFY(Editor()->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0) >= 13);
+    QVERIFY(Editor()->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, QsciScintillaBase::STYLE_LINENUMBER, "00") >= 12);
+    QVERIFY(Editor()->marginWidth(0) > Editor()->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
+                                                               QsciScintillaBase::STYLE_LINENUMBER, "00"));
     QCOMPARE(MarginText(Editor(), 0), QStringLiteral("00"));
     QCOMPARE(MarginText(Editor(), 2), QStringLiteral("02"));
     QStringList lines;
