@@ -136,7 +136,9 @@ void TQueryPage::CreateEditor() {
   // the editor's own numbers start at 1.
   FEditor->setMarginType(0, QsciScintilla::TextMargin);
   FEditor->setMarginsFont(FixedFont(11));
-  FEditor->setMarginLineNumbers(0, false);
+  FLineNumberStyle = QsciStyle(-1, QStringLiteral("Numéros de ligne"), palette().color(QPalette::WindowText),
+                               palette().color(QPalette::Window), FixedFont(11));
+  FLineNumberStyle.apply(FEditor);
   FEditor->setMarginWidth(1, 0);
   FEditor->setText(QString());
   UpdateLineNumbers();
@@ -149,10 +151,14 @@ void TQueryPage::UpdateLineNumbers() {
   const int digits = std::max(2, int(QString::number(std::max(0, lines - 1)).size()));
   for (int line = 0; line < lines; ++line)
     FEditor->setMarginText(line, QStringLiteral("%1").arg(line, digits, 10, QLatin1Char('0')),
-                           QsciScintillaBase::STYLE_LINENUMBER);
+                           FLineNumberStyle.style());
   if (digits != FLineDigits) {
     FLineDigits = digits;
-    FEditor->setMarginWidth(0, QString(digits + 1, QLatin1Char('0')));
+    const QByteArray widest(digits + 1, '0');
+    FEditor->setMarginWidth(
+        0, int(FEditor->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
+                                      FLineNumberStyle.style() - FEditor->SendScintilla(QsciScintillaBase::SCI_MARGINGETSTYLEOFFSET),
+                                      widest.constData())));
   }
 }
 
