@@ -136,9 +136,6 @@ void TQueryPage::CreateEditor() {
   // the editor's own numbers start at 1.
   FEditor->setMarginType(0, QsciScintilla::TextMargin);
   FEditor->setMarginsFont(FixedFont(11));
-  FLineNumberStyle = QsciStyle(-1, QStringLiteral("Numéros de ligne"), palette().color(QPalette::WindowText),
-                               palette().color(QPalette::Window), FixedFont(11));
-  FLineNumberStyle.apply(FEditor);
   FEditor->setMarginWidth(1, 0);
   FEditor->setText(QString());
   UpdateLineNumbers();
@@ -151,14 +148,12 @@ void TQueryPage::UpdateLineNumbers() {
   const int digits = std::max(2, int(QString::number(std::max(0, lines - 1)).size()));
   for (int line = 0; line < lines; ++line)
     FEditor->setMarginText(line, QStringLiteral("%1").arg(line, digits, 10, QLatin1Char('0')),
-                           FLineNumberStyle.style());
+                           QsciScintillaBase::STYLE_LINENUMBER);
   if (digits != FLineDigits) {
     FLineDigits = digits;
     const QByteArray widest(digits + 1, '0');
-    FEditor->setMarginWidth(
-        0, int(FEditor->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
-                                      FLineNumberStyle.style() - FEditor->SendScintilla(QsciScintillaBase::SCI_MARGINGETSTYLEOFFSET),
-                                      widest.constData())));
+    FEditor->setMarginWidth(0, int(FEditor->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
+                                                          QsciScintillaBase::STYLE_LINENUMBER, widest.constData())));
   }
 }
 

@@ -2,8 +2,6 @@
 
 #include "UStatementBuilder.h"
 
-#include <Qsci/qscistyle.h>
-
 #include <QWidget>
 
 class QMenu;
@@ -67,7 +65,6 @@ class TQueryPage : public QWidget {
   bool FGrouping = false;     // one edit of several steps is under way
   bool FSaveFailed = false;   // the last save failed; said once until one succeeds
   int FLineDigits = 0;
-  QsciStyle FLineNumberStyle;  // the line numbers' font and colours
   // The tables list's memory: the table the columns were last read for,
   // and whether the list is being filled (then nothing is read).
   QTreeWidgetItem *FColumnsTable = nullptr;
