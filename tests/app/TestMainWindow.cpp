@@ -8,6 +8,7 @@
 #include "TfrmMain.h"
 #include "MainWindowFixture.h"
 #include "ModalHelper.h"
+#include "TUrlCatcher.h"
 
 #include <QAction>
 #include <QMenu>
@@ -41,17 +42,6 @@ QStringList Captions(const QList<QAction *> &actions) {
 }
 
 }  // namespace
-
-// Where the help menu's web pages go instead of a browser.
-class TUrlCatcher : public QObject {
-  Q_OBJECT
-
- public:
-  QList<QUrl> Opened;
-
- public slots:
-  void Open(const QUrl &url) { Opened << url; }
-};
 
 class TestMainWindow : public QObject {
   Q_OBJECT
@@ -317,9 +307,7 @@ class TestMainWindow : public QObject {
   void helpMenu() {
     TfrmMain &main = Start();
     TUrlCatcher urls;
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls, "Open");
     for (QAction *action : {F.W.actwww, F.W.actForum, F.W.actTutorials}) QVERIFY(main.ActionList().Execute(action));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     QCOMPARE(urls.Opened, (QList<QUrl>{QUrl(QStringLiteral("http://www.vantrel.example/")),
                                        QUrl(QStringLiteral("http://www.vantrel.example/forum")),
                                        QUrl(QStringLiteral("http://www.vantrel.example/site/VantrelTuto.html"))}));

@@ -3,6 +3,7 @@
 // and the addresses the links open (captured: no browser, no network).
 #include "FakeProgram.h"
 #include "TfrmDialog.h"
+#include "TUrlCatcher.h"
 #include "UUpdate.h"
 
 #include <QApplication>
@@ -14,26 +15,10 @@
 
 #include <functional>
 
-namespace {
-
-class TUrlRecorder : public QObject {
-  Q_OBJECT
-
- public:
-  QList<QUrl> Opened;
-
- public slots:
-  void Open(const QUrl &url) { Opened << url; }
-};
-
-}  // namespace
-
 class TestUpdate : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("http"), &FUrls, "Open"); }
-  void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
   void init() { FUrls.Opened.clear(); }
 
   void commandLine_data();
@@ -47,7 +32,7 @@ class TestUpdate : public QObject {
   void webLinks();
 
  private:
-  TUrlRecorder FUrls;
+  TUrlCatcher FUrls;
 };
 
 // The text itself: the path unquoted, each value quoted and followed by a

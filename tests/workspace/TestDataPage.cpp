@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "ModalHelper.h"
 #include "RecordingServer.h"
+#include "TUrlCatcher.h"
 #include "TActionList.h"
 #include "TLocalStore.h"
 #include "TTreeNodes.h"
@@ -19,23 +20,6 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QtTest>
-
-namespace {
-
-using Reply = RecordingServer::Reply;
-
-// Where the double click's addresses go instead of a browser.
-class TUrlCatcher : public QObject {
-  Q_OBJECT
-
- public:
-  QList<QUrl> Opened;
-
- public slots:
-  void Open(const QUrl &url) { Opened << url; }
-};
-
-}  // namespace
 
 class TestDataPage : public QObject {
   Q_OBJECT
@@ -104,8 +88,6 @@ class TestDataPage : public QObject {
   void ShowDataPage() { F.W.PageControl->setCurrentWidget(F.W.tsDatas); }
 
  private slots:
-  void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("http"), &FUrls, "Open"); }
-  void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
   void init() {
     QVERIFY(F.IsValid());
     FServer = std::make_unique<RecordingServer>();
