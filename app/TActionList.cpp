@@ -1,6 +1,7 @@
 #include "TActionList.h"
 
 #include "TImageList.h"
+#include "TWebService.h"
 #include "UUserAction.h"
 
 #include <QAbstractEventDispatcher>
@@ -55,6 +56,8 @@ bool TActionList::Execute(QAction *action) {
   if (!entry) return false;
   Update(*entry);
   if (!action->isEnabled()) return false;
+  // Nothing else starts while a request is under way.
+  if (TWebService::AnyInFlight()) return false;
   if (entry->Handler) RunUserAction(entry->Handler);
   return true;
 }

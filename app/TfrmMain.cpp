@@ -17,6 +17,7 @@
 #include "TfrmAbout.h"
 #include "TfrmDBProperties.h"
 #include "TfrmParameters.h"
+#include "TfrmRequestWait.h"
 #include "UUpdate.h"
 #include "UUserAction.h"
 
@@ -54,6 +55,7 @@ TfrmMain::TfrmMain(const QString &storePath, QWidget *parent)
 }
 
 TfrmMain::~TfrmMain() {
+  TWebService::SetDefaultWaiter({});
   // The subsystems go first, and the widgets while the store still stands:
   // a view that closes an open editor as it goes commits it, and nothing of
   // that may reach a subsystem or a store that is already gone.
@@ -242,6 +244,9 @@ void TfrmMain::FormShow() { UUpdate::CheckForUpdates(QLatin1String(UUpdate::Star
 
 bool TfrmMain::FormCreate() {
   FWebService = new TWebService(this);
+  // Every client of the program waits for its requests with the window
+  // alive, and the cancel box centred on it.
+  TWebService::SetDefaultWaiter(TfrmRequestWait::Waiter(this));
   FStore = std::make_unique<TLocalStore>();
   try {
     FStore->Open(FStorePath);
@@ -308,5 +313,10 @@ void TfrmMain::actRefreshExecute() {
 
 void TfrmMain::TimerRefreshTimer() {
   FTimerRefresh->stop();
+  // Not in the middle of a request: once it is over.
+  if (TWebService::AnyInFlight()) {
+    FTimerRefresh->start();
+    return;
+  }
   FActionList->Execute(Action("actRefresh"));
 }

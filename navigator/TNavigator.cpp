@@ -162,6 +162,8 @@ void TNavigator::LoadConnectionSettings(QTreeWidgetItem *node) {
 
 bool TNavigator::ShowRequestError() const {
   if (FSettings.WebService().ErrorText.isEmpty()) return false;
+  // The user gave up: he knows, no box.
+  if (FSettings.WebService().Cancelled()) return true;
   MessageDialog(FSettings.WebService().ErrorText, mtError, TMsgDlgButtons(mbOK), 0);
   return true;
 }

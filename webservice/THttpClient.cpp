@@ -7,6 +7,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -60,6 +61,11 @@ struct THttpClient::State {
   curl_slist *getHeaders = nullptr;
   char errorBuffer[CURL_ERROR_SIZE] = {};
 
+  // Set from any thread to end the transfer under way; cleared as the Post
+  // it was asked during ends.
+  std::atomic<bool> cancelRequested{false};
+  bool cancelled = false;
+
   int connectMs = DefaultConnectTimeoutMs;
   int idleMs = DefaultIdleTimeoutMs;
   qint64 maxAnswer = DefaultMaxAnswerBytes;
@@ -78,6 +84,7 @@ struct THttpClient::State {
   struct Outcome {
     bool ok = false;
     bool idle = false;
+    bool cancelled = false;
     QString message;  // without the URL
   };
 
@@ -229,6 +236,10 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   CURLcode code = CURLE_OK;
   curl_off_t lastUploaded = 0;
   for (;;) {
+    if (cancelRequested.load()) {
+      outcome.cancelled = true;
+      break;
+    }
     int running = 0;
     multiCode = curl_multi_perform(multi, &running);
     if (multiCode != CURLM_OK) break;
@@ -268,7 +279,9 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   curl_multi_remove_handle(multi, easy);
   body = nullptr;
 
-  if (outcome.idle) {
+  if (outcome.cancelled) {
+    outcome.message = QStringLiteral("Requête annulée");
+  } else if (outcome.idle) {
     outcome.message = QStringLiteral("No data received for %1 seconds")
                           .arg(QString::number(idleMs / 1000.0));
   } else if (multiCode != CURLM_OK) {
@@ -321,8 +334,22 @@ QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &t
   return QString();
 }
 
+void THttpClient::Cancel() {
+  FState->cancelRequested.store(true);
+  // Wakes the transfer's wait at once, whatever it waits for.
+  if (FState->multi) curl_multi_wakeup(FState->multi);
+}
+
+bool THttpClient::Cancelled() const { return FState->cancelled; }
+
 bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuffer *answer,
                        QString *failure) {
+  FState->cancelled = false;
+  // A cancel counts for the request it was asked during, and no later one.
+  struct TCancelEnd {
+    std::atomic<bool> &flag;
+    ~TCancelEnd() { flag.store(false); }
+  } cancelEnd{FState->cancelRequested};
   try {
     answer->Clear();
     if (!HasHttpScheme(url)) {
@@ -339,6 +366,12 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
     for (int hop = 0;; ++hop) {
       TAnswerBuffer body;
       const State::Outcome outcome = FState->Perform(current, post ? &form : nullptr, &body);
+      if (outcome.cancelled) {
+        // The user gave up: no status or half-read answer is worth a word.
+        FState->cancelled = true;
+        *failure = outcome.message;
+        return false;
+      }
       const long status = FState->status;
       const bool redirect = IsRedirect(status);
       // A failure status is known before the body; it is what the user needs

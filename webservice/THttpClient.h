@@ -31,6 +31,13 @@ class THttpClient {
   bool Post(const QByteArray &url, const QByteArray &form, TAnswerBuffer *answer,
             QString *failure);
 
+  // Ends the request under way as soon as possible, from any thread: Post
+  // then returns false with Cancelled() true. A request that starts later
+  // is not affected.
+  void Cancel();
+  // Whether the last Post ended because it was cancelled.
+  bool Cancelled() const;
+
   // Test hooks: the program itself keeps the defaults above.
   void SetTimeouts(int connectMs, int idleMs);
   void SetMaxAnswerBytes(qint64 bytes);

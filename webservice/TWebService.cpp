@@ -3,11 +3,13 @@
 #include "THttpClient.h"
 
 #include <QLocale>
+#include <QMetaObject>
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <exception>
+#include <thread>
 
 namespace {
 
@@ -103,8 +105,40 @@ void TWebService::SetTimeouts(int connectMs, int idleMs) { FHttp->SetTimeouts(co
 
 void TWebService::SetMaxAnswerBytes(qint64 bytes) { FHttp->SetMaxAnswerBytes(bytes); }
 
+namespace {
+
+TWebService::TWaiter &DefaultWaiter() {
+  static TWebService::TWaiter waiter;
+  return waiter;
+}
+int gInFlight = 0;
+int gRefused = 0;
+
+}  // namespace
+
+void TWebService::SetDefaultWaiter(TWaiter waiter) { DefaultWaiter() = std::move(waiter); }
+
+void TWebService::SetWaiter(TWaiter waiter) { FWaiter = std::move(waiter); }
+
+bool TWebService::AnyInFlight() { return gInFlight > 0; }
+
+int TWebService::RefusedRequests() { return gRefused; }
+
+void TWebService::Cancel() {
+  if (FInFlight) FHttp->Cancel();
+}
+
 void TWebService::Execute(const QString &sql) {
+  if (FInFlight) {
+    // Something ran while this client waited and sent a request of its
+    // own: the one under way keeps its answer, this one is not sent.
+    ++gRefused;
+    qWarning("TWebService: a request was started while another was under way; it is refused");
+    ErrorText = QStringLiteral("Une requête est déjà en cours : attendez sa fin ou annulez-la.");
+    return;
+  }
   ErrorText.clear();
+  FCancelled = false;
   try {
     QByteArray statement = sql.toLocal8Bit();
     statement.replace('\n', ' ');
@@ -125,7 +159,7 @@ void TWebService::Execute(const QString &sql) {
     ClearResult();  // the previous answer is not needed while waiting
     TAnswerBuffer answer;
     QString failure;
-    if (!FHttp->Post(url, form, &answer, &failure)) {
+    if (!Exchange(sql, url, form, &answer, &failure)) {
       const QByteArray line = "$ERR " + failure.toLocal8Bit();
       answer.Clear();
       answer.Append(line.constData(), line.size());
@@ -136,6 +170,45 @@ void TWebService::Execute(const QString &sql) {
   } catch (...) {
     LoadFailure("Unknown error");
   }
+}
+
+bool TWebService::Exchange(const QString &sql, const QByteArray &url, const QByteArray &form, TAnswerBuffer *answer,
+                           QString *failure) {
+  const TWaiter &waiter = FWaiter ? FWaiter : DefaultWaiter();
+  struct TInFlight {
+    bool &flag;
+    TInFlight(bool &f) : flag(f) {
+      flag = true;
+      ++gInFlight;
+    }
+    ~TInFlight() {
+      flag = false;
+      --gInFlight;
+    }
+  } inFlight(FInFlight);
+  bool ok = false;
+  if (!waiter) {
+    ok = FHttp->Post(url, form, answer, failure);
+  } else {
+    FFinished.store(false);
+    // The exchange on a thread of its own, this thread's events going on
+    // meanwhile; everything the worker fills lives in this frame, which
+    // outlives it (joined below).
+    std::thread worker([this, &url, &form, answer, failure, &ok] {
+      ok = FHttp->Post(url, form, answer, failure);
+      FFinished.store(true);
+      QMetaObject::invokeMethod(this, [this] { emit RequestDone(); }, Qt::QueuedConnection);
+    });
+    try {
+      waiter(*this, TPendingRequest{sql, WebServer});
+    } catch (...) {
+      // A waiter that fails must not leave the exchange running alone.
+      FHttp->Cancel();
+    }
+    worker.join();
+  }
+  FCancelled = !ok && FHttp->Cancelled();
+  return ok;
 }
 
 // The last resort of Execute: the failure becomes the answer's error line

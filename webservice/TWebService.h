@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -48,7 +49,40 @@ class TWebService : public QObject {
   // 0-based position of the cursor among the data rows.
   int RowIndex = 0;
 
+  // Sends the statement and reads the whole answer. With a waiter (see
+  // SetDefaultWaiter) the exchange runs on a worker thread while the waiter
+  // keeps the calling thread's events going; without one it blocks the
+  // calling thread. Either way it returns once the answer is complete or
+  // the exchange has failed (or was cancelled). A request started while
+  // another is under way is refused: ErrorText says so and nothing is sent.
   void Execute(const QString &sql);
+
+  // A request on its way, as whoever waits for it sees it.
+  struct TPendingRequest {
+    QString Statement;  // as given to Execute
+    QString WebServer;
+  };
+  // Called on the client's thread with the request under way; must return
+  // only once RequestFinished() is true (RequestDone tells when), and may
+  // call Cancel() meanwhile.
+  using TWaiter = std::function<void(TWebService &client, const TPendingRequest &request)>;
+  // The waiter of every client without one of its own. None (the default):
+  // requests block the calling thread, as the command-line client wants.
+  static void SetDefaultWaiter(TWaiter waiter);
+  void SetWaiter(TWaiter waiter);
+  // Ends the request under way as soon as possible, from any thread; its
+  // Execute then fails with "Requête annulée" and Cancelled() true.
+  void Cancel();
+  // Whether the last Execute ended because it was cancelled.
+  bool Cancelled() const { return FCancelled; }
+  // Whether this client has a request under way, and whether any has.
+  bool InFlight() const { return FInFlight; }
+  static bool AnyInFlight();
+  // For the waiter: the worker is done with the exchange.
+  bool RequestFinished() const { return FFinished.load(); }
+  // How many requests were refused because another was under way; the
+  // program never should (tests read it).
+  static int RefusedRequests();
 
   int RecordCount() const;
   bool Eof() const;
@@ -96,7 +130,14 @@ class TWebService : public QObject {
   void SetTimeouts(int connectMs, int idleMs);
   void SetMaxAnswerBytes(qint64 bytes);
 
+ signals:
+  // The worker is done with the exchange (sent on the client's thread).
+  void RequestDone();
+
  private:
+  // The POST, waited for by the waiter if there is one.
+  bool Exchange(const QString &sql, const QByteArray &url, const QByteArray &form, TAnswerBuffer *answer,
+                QString *failure);
   void LoadAnswer(TAnswerBuffer answer);
   void LoadFailure(const char *message) noexcept;
   void ClearResult();
@@ -107,6 +148,10 @@ class TWebService : public QObject {
 
   std::unique_ptr<THttpClient> FHttp;
   std::function<QDateTime()> FClock;
+  TWaiter FWaiter;
+  bool FInFlight = false;
+  bool FCancelled = false;
+  std::atomic<bool> FFinished{false};
 
   // The answer; only [0, FEnd) is seen. Shared with the tables handed
   // out, which keep it after the next Execute.

@@ -212,8 +212,8 @@ void TQueryPage::pnAssistExpanded() {
     TWebService &ws = FSettings.WebService();
     ws.Execute(QStringLiteral("show tables"));
     if (!ws.ErrorText.isEmpty()) {
-      const QString error = ws.ErrorText;
-      MessageDialog(error, mtError, TMsgDlgButtons(mbOK), 0);
+      // A request the user cancelled needs no box.
+      if (!ws.Cancelled()) MessageDialog(QString(ws.ErrorText), mtError, TMsgDlgButtons(mbOK), 0);
       return;
     }
     const TRedrawSuspended batch(FTables);

@@ -1,5 +1,7 @@
 #include "RecordingServer.h"
 
+#include <chrono>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -153,8 +155,9 @@ bool RecordingServer::Serve(Connection &c) {
       }
     }
     for (qsizetype sent = 0; sent < reply.bytes.size();) {
-      const ssize_t n = ::send(c.fd, reply.bytes.constData() + sent, size_t(reply.bytes.size() - sent),
-                               MSG_NOSIGNAL);
+      if (reply.byteDelayMs > 0 && sent > 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.byteDelayMs));
+      const size_t chunk = reply.byteDelayMs > 0 ? 1 : size_t(reply.bytes.size() - sent);
+      const ssize_t n = ::send(c.fd, reply.bytes.constData() + sent, chunk, MSG_NOSIGNAL);
       if (n <= 0) return false;
       sent += n;
     }

@@ -24,6 +24,7 @@ class RecordingServer {
   struct Reply {
     QByteArray bytes;
     After after = After::Keep;
+    int byteDelayMs = 0;  // > 0: the bytes go one at a time, this far apart
   };
   struct Request {
     int connection = 0;
