@@ -1,5 +1,9 @@
 #include "TfrmDBProperties.h"
 
+#include "TBusyCursor.h"
+#include "TWebService.h"
+#include "UUserAction.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -99,6 +103,10 @@ TfrmDBProperties::TfrmDBProperties(QWidget *parent) : QDialog(parent), TSkinForm
   btnOk->setDefault(true);
   btnCancel = new QPushButton(QStringLiteral("Annuler"), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
+  btnTest = new QPushButton(QStringLiteral("Tester la connexion"), this);
+  btnTest->setObjectName(QStringLiteral("btnTest"));
+  btnTest->setAutoDefault(false);
+  connect(btnTest, &QPushButton::clicked, this, UserSlot([this] { btnTestClick(); }));
   connect(btnOk, &QPushButton::clicked, this, [this] { done(mrOk); });
   connect(btnCancel, &QPushButton::clicked, this, [this] { done(mrCancel); });
 
@@ -137,6 +145,9 @@ void TfrmDBProperties::ApplyLayout() {
   }
   Bevel1->setGeometry(kBevelLeft, kBevelTop + dy, kBevelWidth + FLabelShift + dx, kBevelHeight);
   btnOk->setGeometry(kOkLeft + FLabelShift + dx, kButtonTop + dy, kButtonWidth, kButtonHeight);
+  // On the bottom line too, anchored left as the line is.
+  btnTest->setGeometry(kBevelLeft, kButtonTop + dy, std::max(kButtonWidth, btnTest->sizeHint().width()),
+                       kButtonHeight);
   btnCancel->setGeometry(kCancelLeft + FLabelShift + dx, kButtonTop + dy, kButtonWidth, kButtonHeight);
 }
 
@@ -171,6 +182,29 @@ void TfrmDBProperties::doChange() {
 }
 
 void TfrmDBProperties::reject() { done(mrCancel); }
+
+void TfrmDBProperties::btnTestClick() {
+  // The settings as typed: the stored ones, and the program's own client,
+  // stay as they are.
+  const TConnectionSettings typed = Values();
+  TWebService ws;
+  ws.WebServer = typed.WebServer;
+  ws.SQLServer = typed.SQLServer;
+  ws.Account = typed.Account;
+  ws.Password = typed.Password;
+  ws.Database = typed.Database;
+  ws.Service = QStringLiteral("SQL");
+  {
+    const TBusyCursor busy(Qt::BusyCursor);
+    ws.Execute(QStringLiteral("SELECT VERSION()"));
+  }
+  if (ws.Cancelled()) return;
+  if (!ws.ErrorText.isEmpty()) {
+    MessageDialog(QString(ws.ErrorText), mtError, TMsgDlgButtons(mbOK), 0);
+    return;
+  }
+  MessageDialog(QStringLiteral("Connexion réussie : ") + ws.GetValue(0), mtInformation, TMsgDlgButtons(mbOK), 0);
+}
 
 int TfrmDBProperties::Execute(const QString &title) {
   SetFormTitle(title);

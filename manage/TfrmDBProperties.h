@@ -64,6 +64,9 @@ class TfrmDBProperties : public QDialog, public TSkinForm {
   void doChange();
   // Escape and the close box give modal result 2, as Cancel does.
   void reject() override;
+  // "Tester la connexion": SELECT VERSION() with the settings as typed;
+  // says the server's version, or shows the error.
+  void btnTestClick();
 
  protected:
   void showEvent(QShowEvent *event) override;
@@ -83,6 +86,7 @@ class TfrmDBProperties : public QDialog, public TSkinForm {
   QLineEdit *edtPwd = nullptr;
   QLineEdit *edtDB = nullptr;
   QWidget *Bevel1 = nullptr;
+  QPushButton *btnTest = nullptr;
   QPushButton *btnOk = nullptr;
   QPushButton *btnCancel = nullptr;
 };

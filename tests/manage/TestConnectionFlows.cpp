@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 #include "ModalHelper.h"
+#include "RecordingServer.h"
 #include "TActionList.h"
 #include "TWebService.h"
 #include "TLocalStore.h"
@@ -151,6 +152,33 @@ class TestConnectionFlows : public QObject {
     QCOMPARE(F.W.tvDB->currentItem(), Root());
     QCOMPARE(Children(Root()), (QStringList{"B", "A2"}));
     QCOMPARE(main.WebService().Tag, -1);  // the next use reads the new settings
+  }
+
+  // Testing the connection while editing it uses what is typed; cancelling
+  // the dialog then leaves the stored settings and the program's client as
+  // they were.
+  void connectionTestLeavesTheStoredSettings() {
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("VERSION()\n11.0\n"));
+    TfrmMain &main = Start();
+    NewConnection(QStringLiteral("A"));
+    F.W.tvDB->setCurrentItem(Root()->child(0));
+    main.ApplicationEventsIdle();
+    QString said;
+    auto watch = ModalHelper::OnNextModal([&](QWidget *dialog) {
+      auto *web = dialog->findChild<QLineEdit *>(QStringLiteral("edtWebserver"));
+      web->setText(server.Url());
+      TfrmDialog::SetNextAnswer(mrOk);
+      dialog->findChild<QPushButton *>(QStringLiteral("btnTest"))->click();
+      said = TfrmDialog::LastShown().message;
+      dialog->findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
+    });
+    main.ActionList().Execute(F.W.actEditConnect);
+    QVERIFY(watch->acted);
+    QCOMPARE(said, QStringLiteral("Connexion réussie : 11.0"));
+    QCOMPARE(server.Requests().size(), 1);
+    QCOMPARE(Stored().value(0).Web, QStringLiteral("http://h"));
+    QCOMPARE(main.WebService().WebServer, QStringLiteral("http://h"));  // the edited connection's, as stored
   }
 
   void deleteAConnection_data() {

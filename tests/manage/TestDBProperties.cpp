@@ -1,6 +1,8 @@
 // The connection properties dialog: the OK rule, the values as typed, the
 // masked password, the modal results and the anchored layout.
 #include "ModalHelper.h"
+#include "RecordingServer.h"
+#include "TfrmDialog.h"
 #include "TfrmDBProperties.h"
 
 #include <QLabel>
@@ -43,7 +45,47 @@ class TestDBProperties : public QObject {
   void layout_data();
   void layout();
   void fieldsAreNamedAsTheirLabels();
+  void connectionTest_data();
+  void connectionTest();
 };
+
+void TestDBProperties::connectionTest_data() {
+  QTest::addColumn<QByteArray>("answer");
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("success") << QByteArray("VERSION()\n10.11.6-MariaDB-0+deb12u1\n") << int(mtInformation)
+                           << QStringLiteral("Connexion réussie : 10.11.6-MariaDB-0+deb12u1");
+  QTest::newRow("refused") << QByteArray("$ERR Access denied for user 'admin'@'localhost'\n") << int(mtError)
+                           << QStringLiteral("Access denied for user 'admin'@'localhost'");
+}
+
+// "Tester la connexion" sends SELECT VERSION() with the settings as typed
+// and says what came back; the dialog stays open with what was typed.
+void TestDBProperties::connectionTest() {
+  QFETCH(QByteArray, answer);
+  QFETCH(int, kind);
+  QFETCH(QString, message);
+  for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+  RecordingServer server;
+  server.Enqueue(RecordingServer::Ok(answer));
+  TfrmDBProperties form;
+  TConnectionSettings typed = Filled();
+  typed.WebServer = server.Url();
+  form.SetValues(typed);
+  TfrmDialog::ClearAnswers();
+  TfrmDialog::SetNextAnswer(mrOk);
+  Button(&form, "btnTest")->click();
+  QCOMPARE(TfrmDialog::PendingAnswers(), 0);
+  QCOMPARE(int(TfrmDialog::LastShown().kind), kind);
+  QCOMPARE(TfrmDialog::LastShown().message, message);
+  QCOMPARE(server.Requests().size(), 1);
+  const QByteArray body = server.Requests().at(0).body;
+  QVERIFY(body.contains("WS_query=SELECT+VERSION()"));
+  QVERIFY(body.contains("WS_account=admin"));
+  QVERIFY(body.contains("WS_database=ventes"));
+  QVERIFY(body.contains("WS_server=localhost"));
+  QCOMPARE(form.Values(), typed);
+}
 
 // A screen reader reads each field by its label's words.
 void TestDBProperties::fieldsAreNamedAsTheirLabels() {
@@ -244,6 +286,15 @@ void TestDBProperties::layout() {
   QCOMPARE(Button(&form, "btnOk")->geometry(), QRect(303 + shift + dx, 188 + dy, 75, 25));
   QCOMPARE(Button(&form, "btnCancel")->geometry(), QRect(383 + shift + dx, 188 + dy, 75, 25));
   QVERIFY(Button(&form, "btnOk")->isDefault());
+  // The connection test on the same line, on the left, its caption whole,
+  // clear of OK whatever the size.
+  QPushButton *test = Button(&form, "btnTest");
+  QCOMPARE(test->text(), QStringLiteral("Tester la connexion"));
+  QCOMPARE(test->geometry().topLeft(), QPoint(6, 188 + dy));
+  QCOMPARE(test->height(), 25);
+  QVERIFY(test->width() >= test->sizeHint().width());
+  QVERIFY(test->geometry().right() < Button(&form, "btnOk")->x());
+  QVERIFY(!test->isDefault());
   QWidget *bevel = form.findChild<QWidget *>(QStringLiteral("Bevel1"));
   QVERIFY(bevel != nullptr);
   QCOMPARE(bevel->x(), 6);
