@@ -5,13 +5,18 @@
 #include "THttpClient.h"
 #include "TWebService.h"
 
+#include <QDeadlineTimer>
 #include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <vector>
 
 using After = RecordingServer::After;
 
@@ -44,6 +49,91 @@ quint16 ClosedPort() {
   ::close(fd);
   return ntohs(address.sin_port);
 }
+
+// A loopback listener whose queue is full and never taken from: the system
+// drops every further connection attempt unanswered, as for a host that is
+// not there.
+class TFullListener {
+ public:
+  TFullListener() {
+    FListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(FListen, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    ::listen(FListen, 0);
+    ::getsockname(FListen, reinterpret_cast<sockaddr *>(&address), &length);
+    FPort = ntohs(address.sin_port);
+    // The queue holds one connection more than the backlog; a few more
+    // attempts make sure it is full.
+    for (int i = 0; i < 3; ++i) {
+      const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+      (void)::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+      FFillers.push_back(fd);
+    }
+  }
+  ~TFullListener() {
+    for (const int fd : FFillers) ::close(fd);
+    ::close(FListen);
+  }
+  TFullListener(const TFullListener &) = delete;
+  TFullListener &operator=(const TFullListener &) = delete;
+  quint16 Port() const { return FPort; }
+
+ private:
+  int FListen = -1;
+  quint16 FPort = 0;
+  std::vector<int> FFillers;
+};
+
+// openssl's test server on loopback, with a certificate made for the test
+// and signed by itself.
+class TSelfSignedServer {
+ public:
+  ~TSelfSignedServer() {
+    if (FServer.state() != QProcess::NotRunning) {
+      FServer.kill();
+      FServer.waitForFinished();
+    }
+  }
+  // What went wrong, or an empty text.
+  QString Start() {
+    const QString key = FDir.filePath(QStringLiteral("key.pem"));
+    const QString certificate = FDir.filePath(QStringLiteral("cert.pem"));
+    QProcess request;
+    request.setProcessChannelMode(QProcess::MergedChannels);
+    request.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                   "-keyout", key, "-out", certificate, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                   "subjectAltName=IP:127.0.0.1"});
+    if (!request.waitForFinished(30000) || request.exitStatus() != QProcess::NormalExit ||
+        request.exitCode() != 0)
+      return "openssl req: " + request.errorString() + ' ' + QString::fromLocal8Bit(request.readAll());
+    FServer.setProcessChannelMode(QProcess::MergedChannels);
+    FServer.start(QStringLiteral("openssl"), {"s_server", "-accept", "127.0.0.1:0", "-cert", certificate,
+                                              "-key", key, "-www"});
+    // It says which port it took: "ACCEPT 127.0.0.1:<port>".
+    QByteArray said;
+    const QDeadlineTimer deadline(20000);
+    while (FServer.waitForReadyRead(int(deadline.remainingTime()))) {
+      said += FServer.readAll();
+      const qsizetype at = said.indexOf("ACCEPT 127.0.0.1:");
+      const qsizetype end = at < 0 ? -1 : said.indexOf('\n', at);
+      if (end >= 0) {
+        FPort = said.mid(at + 17, end - at - 17).trimmed().toUShort();
+        return FPort ? QString() : "openssl s_server: " + QString::fromLocal8Bit(said);
+      }
+    }
+    return "openssl s_server: " + FServer.errorString() + ' ' + QString::fromLocal8Bit(said);
+  }
+  quint16 Port() const { return FPort; }
+
+ private:
+  QTemporaryDir FDir;
+  QProcess FServer;
+  quint16 FPort = 0;
+};
 
 // After a failure the answer is the error line alone: no rows of a partial
 // body survive.
@@ -366,6 +456,61 @@ class TestWebServiceWire : public QObject {
                             "vérifiez son adresse et son port dans la connexion, que le serveur web est "
                             "démarré et votre accès au réseau - URL:") +
                  webServer + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+  }
+
+  // The connect bound covers the TLS handshake too; the bound on silence
+  // starts only once the connection is up.
+  void connectTimeout_data() {
+    QTest::addColumn<bool>("tls");
+    QTest::newRow("connection never accepted") << false;
+    QTest::newRow("TLS handshake never answered") << true;
+  }
+
+  void connectTimeout() {
+    QFETCH(bool, tls);
+    TFullListener full;
+    RecordingServer server;  // takes the connection, then reads no request in the handshake
+    const QString webServer = tls ? QStringLiteral("https://127.0.0.1:%1").arg(server.Port())
+                                  : QStringLiteral("http://127.0.0.1:%1").arg(full.Port());
+    TWebService ws;
+    Aim(ws, webServer);
+    ws.SetTimeouts(300, 5000);
+    ws.Execute("select 1");
+    QCOMPARE(ws.ErrorText,
+             QStringLiteral("Le serveur web « 127.0.0.1 » n'a pas répondu en 0,3 seconde : vérifiez son "
+                            "adresse et son port dans la connexion, votre accès au réseau et qu'aucun "
+                            "pare-feu ne bloque la connexion - URL:") +
+                 webServer + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+  }
+
+  void selfSignedCertificate() {
+    TSelfSignedServer server;
+    const QString problem = server.Start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString webServer = QStringLiteral("https://127.0.0.1:%1").arg(server.Port());
+    TWebService ws;
+    Aim(ws, webServer);
+    ws.Password = "secret";
+    ws.Execute("select 1");
+    QCOMPARE(ws.ErrorText,
+             QStringLiteral("Le certificat du serveur web « 127.0.0.1 » est auto-signé, aucune autorité "
+                            "reconnue ne le garantit : faites installer sur le serveur un certificat délivré "
+                            "par une autorité reconnue - URL:") +
+                 webServer + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+  }
+
+  // An address that libcurl cannot read fails before any name is looked up.
+  void malformedAddress() {
+    TWebService ws;
+    Aim(ws, "http://exa mple.org");
+    ws.Execute("select 1");
+    QVERIFY2(ws.ErrorText.startsWith(QStringLiteral("L'adresse du serveur web est mal formée (")) &&
+                 ws.ErrorText.endsWith(QStringLiteral(") : corrigez-la dans la connexion - URL:"
+                                                      "http://exa mple.org/ws.php?1.5")),
+             qPrintable(ws.ErrorText));
     CheckOnlyErrorLine(ws);
   }
 
