@@ -1,6 +1,7 @@
 #include "THttpClient.h"
 
 #include "TAnswerBuffer.h"
+#include "UNetworkErrors.h"
 
 #include <QElapsedTimer>
 
@@ -52,6 +53,12 @@ bool IsRedirect(long status) {
 
 QString Text(const QByteArray &bytes) { return QString::fromLocal8Bit(bytes); }
 
+// The host that the failure texts name; the whole URL when it has none.
+QString HostName(const QByteArray &url) {
+  const QByteArray host = HostOf(url);
+  return Text(host.isEmpty() ? url : host);
+}
+
 }  // namespace
 
 struct THttpClient::State {
@@ -91,7 +98,7 @@ struct THttpClient::State {
   State();
   ~State();
   Outcome Perform(const QByteArray &url, const QByteArray *form, TAnswerBuffer *into);
-  QString FailureText(CURLcode code) const;
+  QString FailureText(CURLcode code, const QByteArray &url) const;
 
   static size_t OnHeader(char *data, size_t size, size_t count, void *self);
   static size_t OnBody(char *data, size_t size, size_t count, void *self);
@@ -228,7 +235,7 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
 
   CURLMcode multiCode = curl_multi_add_handle(multi, easy);
   if (multiCode != CURLM_OK) {
-    outcome.message = QString::fromUtf8(curl_multi_strerror(multiCode));
+    outcome.message = UNetworkErrors::ClientFailure(QString::fromUtf8(curl_multi_strerror(multiCode)));
     return outcome;
   }
 
@@ -280,30 +287,36 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   body = nullptr;
 
   if (outcome.cancelled) {
-    outcome.message = QStringLiteral("Requête annulée");
+    outcome.message = UNetworkErrors::Cancelled();
   } else if (outcome.idle) {
-    outcome.message = QStringLiteral("No data received for %1 seconds")
-                          .arg(QString::number(idleMs / 1000.0));
+    outcome.message = UNetworkErrors::NoData(HostName(url), idleMs);
   } else if (multiCode != CURLM_OK) {
-    outcome.message = QString::fromUtf8(curl_multi_strerror(multiCode));
+    outcome.message = UNetworkErrors::ClientFailure(QString::fromUtf8(curl_multi_strerror(multiCode)));
   } else if (!finished) {
-    outcome.message = QStringLiteral("The transfer did not complete");
+    outcome.message = UNetworkErrors::TransferUnfinished();
   } else if (code != CURLE_OK) {
-    outcome.message = FailureText(code);
+    outcome.message = FailureText(code, url);
   } else {
     outcome.ok = true;
   }
   return outcome;
 }
 
-QString THttpClient::State::FailureText(CURLcode code) const {
-  if (tooLarge || code == CURLE_FILESIZE_EXCEEDED)
-    return QStringLiteral("Answer larger than %1 bytes refused").arg(maxAnswer);
-  if (outOfMemory || code == CURLE_OUT_OF_MEMORY)
-    return QStringLiteral("Not enough memory for the answer");
+QString THttpClient::State::FailureText(CURLcode code, const QByteArray &url) const {
+  const QString host = HostName(url);
+  // The callbacks stop the transfer with a write error; their own reason
+  // is the one to give.
+  if (tooLarge || code == CURLE_FILESIZE_EXCEEDED) return UNetworkErrors::TooLarge(host, maxAnswer);
+  if (outOfMemory || code == CURLE_OUT_OF_MEMORY) return UNetworkErrors::OutOfMemory(host);
   QByteArray text = errorBuffer[0] ? QByteArray(errorBuffer) : QByteArray(curl_easy_strerror(code));
   while (text.endsWith('\n') || text.endsWith('\r')) text.chop(1);
-  return QString::fromLocal8Bit(text);
+  UNetworkErrors::TCurlFailure failure;
+  failure.code = int(code);
+  failure.detail = QString::fromLocal8Bit(text);
+  failure.answered = status != 0;
+  curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &failure.verifyResult);
+  failure.connectMs = connectMs;
+  return UNetworkErrors::ForCurl(host, failure);
 }
 
 THttpClient::THttpClient() : FState(std::make_unique<State>()) {}
@@ -319,18 +332,17 @@ void THttpClient::SetMaxAnswerBytes(qint64 bytes) { FState->maxAnswer = std::max
 
 QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to) {
   const QByteArray scheme = SchemeOf(to);
-  if (scheme != "http" && scheme != "https")
-    return QStringLiteral("Redirect to '%1' refused: only http and https are followed").arg(Text(to));
+  if (scheme != "http" && scheme != "https") return UNetworkErrors::RedirectScheme(HostName(from), Text(to));
   // A downgrade would hand the answer (and for a POST, the password) to
   // anyone on the path.
   if (SchemeOf(from) == "https" && scheme == "http")
-    return QStringLiteral("Redirect from https to '%1' refused").arg(Text(to));
+    return UNetworkErrors::RedirectDowngrade(HostName(from), Text(to));
   // The form carries the password: it goes to the host the user named, and
   // to no other.
   const QByteArray fromHost = HostOf(from);
   const QByteArray toHost = HostOf(to);
   if (toHost.isEmpty() || fromHost.compare(toHost, Qt::CaseInsensitive) != 0)
-    return QStringLiteral("Redirect to another host '%1' refused").arg(Text(to));
+    return UNetworkErrors::RedirectOtherHost(HostName(from), Text(to));
   return QString();
 }
 
@@ -358,7 +370,7 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
       return false;
     }
     if (!FState->multi || !FState->easy) {
-      *failure = QStringLiteral("The HTTP client could not be started - URL:%1").arg(Text(url));
+      *failure = QStringLiteral("%1 - URL:%2").arg(UNetworkErrors::ClientNotStarted(), Text(url));
       return false;
     }
     QByteArray current = url;
@@ -398,8 +410,9 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
       }
       const QByteArray target(location);
       if (hop >= MaxRedirects) {
-        *failure = QStringLiteral("More than %1 redirects - URL:%2")
-                       .arg(QString::number(MaxRedirects), Text(current));
+        *failure = QStringLiteral("%1 - URL:%2")
+                       .arg(UNetworkErrors::TooManyRedirects(HostName(current), MaxRedirects),
+                            Text(current));
         return false;
       }
       const QString refusal = RedirectRefusal(current, target);
@@ -415,7 +428,7 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
     }
   } catch (...) {
     answer->Clear();
-    *failure = QStringLiteral("Not enough memory for the answer - URL:%1").arg(Text(url));
+    *failure = QStringLiteral("%1 - URL:%2").arg(UNetworkErrors::OutOfMemory(HostName(url)), Text(url));
     return false;
   }
 }

@@ -1,6 +1,7 @@
 #include "TWebService.h"
 
 #include "THttpClient.h"
+#include "UNetworkErrors.h"
 
 #include <QLocale>
 #include <QMetaObject>
@@ -9,6 +10,7 @@
 #include <climits>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <thread>
 
 namespace {
@@ -168,7 +170,7 @@ void TWebService::Execute(const QString &sql) {
   } catch (const std::exception &e) {
     LoadFailure(e.what());
   } catch (...) {
-    LoadFailure("Unknown error");
+    LoadFailure("cause inconnue");
   }
 }
 
@@ -211,17 +213,28 @@ bool TWebService::Exchange(const QString &sql, const QByteArray &url, const QByt
   return ok;
 }
 
-// The last resort of Execute: the failure becomes the answer's error line
-// like any other, or, when even that cannot be built, a bare ErrorText.
+// The last resort of Execute, called from its handlers: the failure becomes
+// the answer's error line like any other, or, when even that cannot be
+// built, a bare ErrorText. Memory running out is the one failure expected
+// here, and is said in the user's words rather than the library's.
 void TWebService::LoadFailure(const char *message) noexcept {
   try {
-    const QByteArray line = "$ERR " + QByteArray(message);
+    QString text;
+    try {
+      if (const std::exception_ptr failure = std::current_exception()) std::rethrow_exception(failure);
+      text = UNetworkErrors::Unexpected(QString::fromLocal8Bit(message));
+    } catch (const std::bad_alloc &) {
+      text = UNetworkErrors::RequestOutOfMemory();
+    } catch (...) {
+      text = UNetworkErrors::Unexpected(QString::fromLocal8Bit(message));
+    }
+    const QByteArray line = "$ERR " + text.toLocal8Bit();
     TAnswerBuffer answer;
     answer.Append(line.constData(), line.size());
     LoadAnswer(std::move(answer));
   } catch (...) {
     ClearResult();
-    ErrorText = QStringLiteral("Not enough memory for the answer");
+    ErrorText = UNetworkErrors::RequestOutOfMemory();
   }
 }
 

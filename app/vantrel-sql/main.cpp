@@ -2,7 +2,7 @@
 // connection, through ws.php and prints the answer: the field names, then
 // the rows. Exit status 0 on success, 1 when the request or the statement
 // fails (the message on standard error), 2 for a bad command line or a
-// parameter without a value.
+// parameter without a value, 130 on Ctrl+C (SIGINT) and 143 on SIGTERM.
 
 #include "TLocalStore.h"
 #include "TResultWriter.h"
@@ -15,12 +15,45 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <optional>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
+
+// Ctrl+C, or a kill, ends the run at once, a request that waits on a
+// silent server included, with the shell's status for the signal. Nothing
+// buffered is written, so no half answer reaches the output.
+void EndOnSignal(int signal) {
+#ifdef Q_OS_UNIX
+  _exit(128 + signal);
+#else
+  std::_Exit(128 + signal);
+#endif
+}
+
+void EndOnInterrupt() {
+  for (const int signal : {SIGINT, SIGTERM}) {
+#ifdef Q_OS_UNIX
+    // A signal that the caller ignores (a script's background job) stays
+    // ignored.
+    struct sigaction current {};
+    if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = &EndOnSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+#else
+    std::signal(signal, &EndOnSignal);
+#endif
+  }
+}
 
 int Failure(const QString &message) {
   std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
@@ -208,6 +241,7 @@ int Run(const TSqlOptions &options, int &argc, char **argv) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
+  EndOnInterrupt();
   // As QCoreApplication::arguments() reads them.
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);

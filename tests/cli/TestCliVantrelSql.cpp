@@ -9,8 +9,12 @@
 #include <tuple>
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/types.h>
 
 Q_DECLARE_METATYPE(RecordingServer::Reply)
 
@@ -417,10 +421,73 @@ class TestCliVantrelSql : public QObject {
     QVERIFY2(run.err.startsWith(error), run.err.constData());
   }
 
+  // The client's own French text, whole, on one line.
   void unreachableServer() {
     const SqlRun run = RunSql({"--web-server", "http://127.0.0.1:1", "select 1"});
     QCOMPARE(run.status, 1);
-    QVERIFY2(run.err.contains("127.0.0.1:1/ws.php"), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY2(run.err.startsWith(QStringLiteral("Le serveur web « 127.0.0.1 » refuse la connexion ou ne peut "
+                                               "être atteint : vérifiez son adresse et son port dans la "
+                                               "connexion, que le serveur web est démarré et votre accès au "
+                                               "réseau - URL:http://127.0.0.1:1/ws.php?")
+                                    .toUtf8()) &&
+                 run.err.endsWith('\n') && run.err.count('\n') == 1,
+             run.err.constData());
+  }
+
+  // Ctrl+C, or a kill, while the answer is awaited: the shell's status for
+  // the signal at once, and nothing printed, not even rows already received.
+  void signalDuringRequest_data() {
+    QTest::addColumn<RecordingServer::Reply>("reply");
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("status");
+    const RecordingServer::Reply silent{QByteArray(), RecordingServer::After::Stall};
+    const RecordingServer::Reply partial{"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nA\tB\n1\t2\n",
+                                         RecordingServer::After::Stall};
+    QTest::newRow("SIGINT before the answer") << silent << SIGINT << 130;
+    QTest::newRow("SIGINT in the middle of the answer") << partial << SIGINT << 130;
+    QTest::newRow("SIGTERM in the middle of the answer") << partial << SIGTERM << 143;
+  }
+
+  void signalDuringRequest() {
+    QFETCH(RecordingServer::Reply, reply);
+    QFETCH(int, signal);
+    QFETCH(int, status);
+    RecordingServer server;
+    server.Enqueue(reply);
+    QProcess process;
+    process.start(SqlProgram(), {"--web-server", server.Url(), "select 1"});
+    QVERIFY(process.waitForStarted(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(server.Requests().size(), 1, 10000);
+    ::kill(pid_t(process.processId()), signal);
+    QVERIFY2(process.waitForFinished(1000), "vantrel-sql went on waiting for the server");
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), status);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+  }
+
+  // A caller that ignores Ctrl+C (a script's background job) is followed:
+  // vantrel-sql keeps waiting.
+  void ignoredInterruptStaysIgnored() {
+    RecordingServer server;
+    server.Enqueue({QByteArray(), RecordingServer::After::Stall});
+    QProcess process;
+    // Dispositions that are ignored survive exec: the child starts with
+    // SIGINT ignored.
+    const auto previous = std::signal(SIGINT, SIG_IGN);
+    process.start(SqlProgram(), {"--web-server", server.Url(), "select 1"});
+    const bool started = process.waitForStarted(10000);
+    std::signal(SIGINT, previous);
+    QVERIFY(started);
+    QTRY_COMPARE_WITH_TIMEOUT(server.Requests().size(), 1, 10000);
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(!process.waitForFinished(300));
+    ::kill(pid_t(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(1000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 143);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
   }
 
   // --connection takes every setting from the store; an option given beside

@@ -5,13 +5,18 @@
 #include "THttpClient.h"
 #include "TWebService.h"
 
+#include <QDeadlineTimer>
 #include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <vector>
 
 using After = RecordingServer::After;
 
@@ -44,6 +49,91 @@ quint16 ClosedPort() {
   ::close(fd);
   return ntohs(address.sin_port);
 }
+
+// A loopback listener whose queue is full and never taken from: the system
+// drops every further connection attempt unanswered, as for a host that is
+// not there.
+class TFullListener {
+ public:
+  TFullListener() {
+    FListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(FListen, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    ::listen(FListen, 0);
+    ::getsockname(FListen, reinterpret_cast<sockaddr *>(&address), &length);
+    FPort = ntohs(address.sin_port);
+    // The queue holds one connection more than the backlog; a few more
+    // attempts make sure it is full.
+    for (int i = 0; i < 3; ++i) {
+      const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+      (void)::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+      FFillers.push_back(fd);
+    }
+  }
+  ~TFullListener() {
+    for (const int fd : FFillers) ::close(fd);
+    ::close(FListen);
+  }
+  TFullListener(const TFullListener &) = delete;
+  TFullListener &operator=(const TFullListener &) = delete;
+  quint16 Port() const { return FPort; }
+
+ private:
+  int FListen = -1;
+  quint16 FPort = 0;
+  std::vector<int> FFillers;
+};
+
+// openssl's test server on loopback, with a certificate made for the test
+// and signed by itself.
+class TSelfSignedServer {
+ public:
+  ~TSelfSignedServer() {
+    if (FServer.state() != QProcess::NotRunning) {
+      FServer.kill();
+      FServer.waitForFinished();
+    }
+  }
+  // What went wrong, or an empty text.
+  QString Start() {
+    const QString key = FDir.filePath(QStringLiteral("key.pem"));
+    const QString certificate = FDir.filePath(QStringLiteral("cert.pem"));
+    QProcess request;
+    request.setProcessChannelMode(QProcess::MergedChannels);
+    request.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                   "-keyout", key, "-out", certificate, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                   "subjectAltName=IP:127.0.0.1"});
+    if (!request.waitForFinished(30000) || request.exitStatus() != QProcess::NormalExit ||
+        request.exitCode() != 0)
+      return "openssl req: " + request.errorString() + ' ' + QString::fromLocal8Bit(request.readAll());
+    FServer.setProcessChannelMode(QProcess::MergedChannels);
+    FServer.start(QStringLiteral("openssl"), {"s_server", "-accept", "127.0.0.1:0", "-cert", certificate,
+                                              "-key", key, "-www"});
+    // It says which port it took: "ACCEPT 127.0.0.1:<port>".
+    QByteArray said;
+    const QDeadlineTimer deadline(20000);
+    while (FServer.waitForReadyRead(int(deadline.remainingTime()))) {
+      said += FServer.readAll();
+      const qsizetype at = said.indexOf("ACCEPT 127.0.0.1:");
+      const qsizetype end = at < 0 ? -1 : said.indexOf('\n', at);
+      if (end >= 0) {
+        FPort = said.mid(at + 17, end - at - 17).trimmed().toUShort();
+        return FPort ? QString() : "openssl s_server: " + QString::fromLocal8Bit(said);
+      }
+    }
+    return "openssl s_server: " + FServer.errorString() + ' ' + QString::fromLocal8Bit(said);
+  }
+  quint16 Port() const { return FPort; }
+
+ private:
+  QTemporaryDir FDir;
+  QProcess FServer;
+  quint16 FPort = 0;
+};
 
 // After a failure the answer is the error line alone: no rows of a partial
 // body survive.
@@ -276,11 +366,27 @@ class TestWebServiceWire : public QObject {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<After>("after");
     QTest::addColumn<qint64>("maxAnswer");
-    QTest::addColumn<QString>("message");  // %1 is the URL; empty: any platform text
+    QTest::addColumn<QString>("message");  // %1 is the URL
 
     const QByteArray partial = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nA\tB\n1\t2\n";
     const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n8\r\nA\tB\n1\t2\n\r\n";
-    const QString idle = "No data received for 0.3 seconds - URL:%1";
+    const QString idle = QStringLiteral(
+        "Le serveur web « 127.0.0.1 » n'a rien envoyé pendant 0,3 seconde : la requête est "
+        "abandonnée ; vérifiez que le serveur web et le serveur MySQL répondent, ou allégez la "
+        "requête si elle est longue - URL:%1");
+    const QString cut = QStringLiteral(
+        "La réponse du serveur web « 127.0.0.1 » a été coupée avant la fin : réessayez, et si "
+        "cela se répète, consultez le journal d'erreurs du serveur web et ses limites de temps et "
+        "de mémoire pour PHP - URL:%1");
+    const QString nothing = QStringLiteral(
+        "Le serveur web « 127.0.0.1 » a fermé la connexion sans répondre : réessayez, et si cela "
+        "se répète, consultez le journal d'erreurs du serveur web - URL:%1");
+    const QString notHttp = QStringLiteral(
+        "Le serveur « 127.0.0.1 » a répondu autre chose que du HTTP : vérifiez que l'adresse et le "
+        "port dans la connexion sont ceux du serveur web - URL:%1");
+    const QString tooLarge = QStringLiteral(
+        "La réponse du serveur web « 127.0.0.1 » dépasse 64 octets et a été refusée : limitez les "
+        "lignes ou les colonnes demandées (WHERE, LIMIT) - URL:%1");
 
     QTest::newRow("status 404") << RecordingServer::Status(404, "Not Found").bytes << After::Keep
         << qint64(0) << "Not Found (404) - '%1'";
@@ -293,18 +399,20 @@ class TestWebServiceWire : public QObject {
     QTest::newRow("stall before the headers") << QByteArray() << After::Stall << qint64(0) << idle;
     QTest::newRow("stall in the body") << partial << After::Stall << qint64(0) << idle;
     QTest::newRow("stall in a chunked body") << chunked << After::Stall << qint64(0) << idle;
-    QTest::newRow("short body, closed") << partial << After::Close << qint64(0) << QString();
-    QTest::newRow("short body, reset") << partial << After::Reset << qint64(0) << QString();
-    QTest::newRow("chunked body cut short") << chunked << After::Close << qint64(0) << QString();
-    QTest::newRow("chunked body broken") << chunked + "ZZ\r\nxx\r\n" << After::Keep << qint64(0) << QString();
-    QTest::newRow("closed without an answer") << QByteArray() << After::Close << qint64(0) << QString();
-    QTest::newRow("not HTTP") << QByteArray("A\tB\n1\t2\n") << After::Close << qint64(0) << QString();
-    QTest::newRow("too large, announced") << Body(QByteArray(200, 'x')) << After::Keep << qint64(64)
-        << "Answer larger than 64 bytes refused - URL:%1";
+    QTest::newRow("short body, closed") << partial << After::Close << qint64(0) << cut;
+    QTest::newRow("short body, reset") << partial << After::Reset << qint64(0) << cut;
+    QTest::newRow("chunked body cut short") << chunked << After::Close << qint64(0) << cut;
+    QTest::newRow("chunked body broken") << chunked + "ZZ\r\nxx\r\n" << After::Keep << qint64(0) << cut;
+    QTest::newRow("closed without an answer") << QByteArray() << After::Close << qint64(0) << nothing;
+    QTest::newRow("reset without an answer") << QByteArray() << After::Reset << qint64(0) << nothing;
+    QTest::newRow("not HTTP") << QByteArray("A\tB\n1\t2\n") << After::Close << qint64(0) << notHttp;
+    QTest::newRow("garbled status line") << QByteArray("HTTP/1.1 abc\r\n\r\n") << After::Close << qint64(0)
+        << notHttp;
+    QTest::newRow("too large, announced") << Body(QByteArray(200, 'x')) << After::Keep << qint64(64) << tooLarge;
     QTest::newRow("too large, chunked")
         << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n28\r\n" + QByteArray(40, 'x') +
                       "\r\n28\r\n" + QByteArray(40, 'y') + "\r\n0\r\n\r\n")
-        << After::Keep << qint64(64) << "Answer larger than 64 bytes refused - URL:%1";
+        << After::Keep << qint64(64) << tooLarge;
     QTest::newRow("exactly at the bound") << Body(QByteArray("A\n") + QByteArray(62, 'x')) << After::Keep
         << qint64(64) << "-";
   }
@@ -328,13 +436,7 @@ class TestWebServiceWire : public QObject {
       QCOMPARE(ws.ErrorText, QString());
       QCOMPARE(ws.GetValue(0), QString(62, QLatin1Char('x')));
     } else {
-      if (message.isEmpty()) {
-        const QString suffix = " - URL:" + url;
-        QVERIFY2(ws.ErrorText.endsWith(suffix) && ws.ErrorText.size() > suffix.size() + 3,
-                 qPrintable(ws.ErrorText));
-      } else {
-        QCOMPARE(ws.ErrorText, message.arg(url));
-      }
+      QCOMPARE(ws.ErrorText, message.arg(url));
       CheckOnlyErrorLine(ws);
     }
 
@@ -349,8 +451,65 @@ class TestWebServiceWire : public QObject {
     const QString webServer = QStringLiteral("http://127.0.0.1:%1").arg(ClosedPort());
     Aim(ws, webServer);
     ws.Execute("select 1");
-    const QString suffix = " - URL:" + webServer + "/ws.php?1.5";
-    QVERIFY2(ws.ErrorText.endsWith(suffix) && ws.ErrorText.size() > suffix.size() + 3,
+    QCOMPARE(ws.ErrorText,
+             QStringLiteral("Le serveur web « 127.0.0.1 » refuse la connexion ou ne peut être atteint : "
+                            "vérifiez son adresse et son port dans la connexion, que le serveur web est "
+                            "démarré et votre accès au réseau - URL:") +
+                 webServer + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+  }
+
+  // The connect bound covers the TLS handshake too; the bound on silence
+  // starts only once the connection is up.
+  void connectTimeout_data() {
+    QTest::addColumn<bool>("tls");
+    QTest::newRow("connection never accepted") << false;
+    QTest::newRow("TLS handshake never answered") << true;
+  }
+
+  void connectTimeout() {
+    QFETCH(bool, tls);
+    TFullListener full;
+    RecordingServer server;  // takes the connection, then reads no request in the handshake
+    const QString webServer = tls ? QStringLiteral("https://127.0.0.1:%1").arg(server.Port())
+                                  : QStringLiteral("http://127.0.0.1:%1").arg(full.Port());
+    TWebService ws;
+    Aim(ws, webServer);
+    ws.SetTimeouts(300, 5000);
+    ws.Execute("select 1");
+    QCOMPARE(ws.ErrorText,
+             QStringLiteral("Le serveur web « 127.0.0.1 » n'a pas répondu en 0,3 seconde : vérifiez son "
+                            "adresse et son port dans la connexion, votre accès au réseau et qu'aucun "
+                            "pare-feu ne bloque la connexion - URL:") +
+                 webServer + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+  }
+
+  void selfSignedCertificate() {
+    TSelfSignedServer server;
+    const QString problem = server.Start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString webServer = QStringLiteral("https://127.0.0.1:%1").arg(server.Port());
+    TWebService ws;
+    Aim(ws, webServer);
+    ws.Password = "secret";
+    ws.Execute("select 1");
+    QCOMPARE(ws.ErrorText,
+             QStringLiteral("Le certificat du serveur web « 127.0.0.1 » est auto-signé, aucune autorité "
+                            "reconnue ne le garantit : faites installer sur le serveur un certificat délivré "
+                            "par une autorité reconnue - URL:") +
+                 webServer + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+  }
+
+  // An address that libcurl cannot read fails before any name is looked up.
+  void malformedAddress() {
+    TWebService ws;
+    Aim(ws, "http://exa mple.org");
+    ws.Execute("select 1");
+    QVERIFY2(ws.ErrorText.startsWith(QStringLiteral("L'adresse du serveur web est mal formée (")) &&
+                 ws.ErrorText.endsWith(QStringLiteral(") : corrigez-la dans la connexion - URL:"
+                                                      "http://exa mple.org/ws.php?1.5")),
              qPrintable(ws.ErrorText));
     CheckOnlyErrorLine(ws);
   }
@@ -416,12 +575,17 @@ class TestWebServiceWire : public QObject {
     QTest::addColumn<QByteArray>("location");  // %1 is the server's port
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("to file:") << QByteArray("file:///etc/passwd")
-        << "Redirect to 'file:///etc/passwd' refused: only http and https are followed";
+    const QString scheme = QStringLiteral(
+        "Le serveur web « 127.0.0.1 » renvoie vers « %1 », qui n'est pas une adresse http ou https : "
+        "la redirection est refusée ; vérifiez l'adresse du serveur web dans la connexion");
+    QTest::newRow("to file:") << QByteArray("file:///etc/passwd") << scheme.arg("file:///etc/passwd");
     QTest::newRow("to ftp:") << QByteArray("ftp://127.0.0.1:%1/ws.php")
-        << "Redirect to 'ftp://127.0.0.1:%1/ws.php' refused: only http and https are followed";
+        << scheme.arg("ftp://127.0.0.1:%1/ws.php");
     QTest::newRow("to another host") << QByteArray("http://localhost:%1/ws.php")
-        << "Redirect to another host 'http://localhost:%1/ws.php' refused";
+        << QStringLiteral("Le serveur web « 127.0.0.1 » renvoie vers un autre serveur, "
+                          "« http://localhost:%1/ws.php » : la redirection est refusée pour ne pas lui "
+                          "confier le mot de passe ; mettez dans la connexion l'adresse du serveur qui "
+                          "répond");
   }
 
   void redirectRefused() {
@@ -436,7 +600,8 @@ class TestWebServiceWire : public QObject {
     ws.Password = "secret";
     ws.Execute("select 1");
 
-    QCOMPARE(ws.ErrorText, reason.arg(server.Port()) + " - URL:" + server.Url() + "/ws.php?1.5");
+    QCOMPARE(ws.ErrorText,
+             reason.replace("%1", QString::fromLatin1(port)) + " - URL:" + server.Url() + "/ws.php?1.5");
     CheckOnlyErrorLine(ws);
     QCOMPARE(server.Requests().size(), 1);
   }
@@ -448,7 +613,11 @@ class TestWebServiceWire : public QObject {
     TWebService ws;
     Aim(ws, server.Url());
     ws.Execute("select 1");
-    QCOMPARE(ws.ErrorText, "More than 5 redirects - URL:" + server.Url() + "/loop");
+    QCOMPARE(ws.ErrorText,
+             QStringLiteral("Le serveur web « 127.0.0.1 » renvoie vers une autre adresse plus de 5 fois de "
+                            "suite : vérifiez l'adresse du serveur web dans la connexion et les redirections "
+                            "du serveur - URL:") +
+                 server.Url() + "/loop");
     QCOMPARE(server.Requests().size(), 6);
   }
 

@@ -1,0 +1,65 @@
+// UNetworkErrors: the texts of the failures of an exchange with the web
+// server, in French and all in one place so that their wording is read and
+// kept together. Each names the cause and what to check, on one line; the
+// HTTP client then adds " - URL:" and the URL. `host` is the web server's
+// host as its URL gives it.
+#pragma once
+
+#include <QString>
+
+namespace UNetworkErrors {
+
+// A transfer that libcurl ended with an error.
+struct TCurlFailure {
+  int code = 0;           // the CURLcode
+  QString detail;         // libcurl's own words for it
+  bool answered = false;  // whether a status line had arrived
+  long verifyResult = 0;  // the certificate check's X509 verification code
+  int connectMs = 0;      // the bound that a connect time-out reached
+};
+
+// The text for a libcurl error: the class's own text where the code has a
+// class, libcurl's words after a French lead otherwise.
+QString ForCurl(const QString &host, const TCurlFailure &failure);
+
+// One function per failure class.
+QString HostNotFound(const QString &host);
+QString ProxyNotFound();
+QString ProxyFailed(const QString &detail);
+QString BadAddress(const QString &detail);
+QString ConnectFailed(const QString &host);
+QString ConnectTimeout(const QString &host, int ms);
+QString NoData(const QString &host, int ms);
+QString CertificateSelfSigned(const QString &host);
+QString CertificateUnknownIssuer(const QString &host);
+QString CertificateExpired(const QString &host);
+QString CertificateNotYetValid(const QString &host);
+QString CertificateRevoked(const QString &host);
+QString CertificateRefused(const QString &host, const QString &detail);
+QString SecureChannel(const QString &host, const QString &detail);
+QString NotHttp(const QString &host);
+QString NoAnswer(const QString &host);
+QString CutShort(const QString &host);
+QString SendFailed(const QString &host);
+QString TooLarge(const QString &host, qint64 maxBytes);
+QString OutOfMemory(const QString &host);
+QString TooManyRedirects(const QString &host, int most);
+QString RedirectScheme(const QString &host, const QString &target);
+QString RedirectDowngrade(const QString &host, const QString &target);
+QString RedirectOtherHost(const QString &host, const QString &target);
+QString Exchange(const QString &host, const QString &detail);
+QString ClientFailure(const QString &detail);
+QString TransferUnfinished();
+// The user gave up waiting: said as it is, with no URL (he knows).
+QString Cancelled();
+QString ClientNotStarted();
+// Failures of the request outside the exchange.
+QString RequestOutOfMemory();
+QString Unexpected(const QString &detail);
+
+// "0,3 seconde", "60 secondes": a bound as the texts give it.
+QString Seconds(int ms);
+// "64 octets", "1 Gio": a size as the texts give it.
+QString Bytes(qint64 bytes);
+
+}  // namespace UNetworkErrors
