@@ -2,45 +2,13 @@
 // survive the trip, what statements without rows answer, errors, a large
 // result, and what the script answers outside the client's path.
 
+#include "E2eHttp.h"
 #include "E2eSettings.h"
 #include "TWebService.h"
-
-#include <curl/curl.h>
 
 #include <QTest>
 
 namespace {
-
-struct HttpAnswer {
-  long status = 0;
-  QByteArray headers;
-  QByteArray body;
-};
-
-size_t Collect(char *data, size_t size, size_t count, void *target) {
-  static_cast<QByteArray *>(target)->append(data, qsizetype(size * count));
-  return size * count;
-}
-
-// A bare request, for what TWebService cannot send or does not show.
-HttpAnswer Request(const QByteArray &url, const QByteArray &postBody = {}) {
-  HttpAnswer answer;
-  CURL *curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-  curl_easy_setopt(curl, CURLOPT_PROXY, "");
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Collect);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer.body);
-  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Collect);
-  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answer.headers);
-  if (!postBody.isNull()) {
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, postBody.constData());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, long(postBody.size()));
-  }
-  if (curl_easy_perform(curl) == CURLE_OK) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
-  curl_easy_cleanup(curl);
-  return answer;
-}
 
 QByteArray Hex(const QByteArray &bytes) { return bytes.toHex().toUpper(); }
 
@@ -219,12 +187,12 @@ class TestE2eWebService : public QObject {
   // answer is plain text that a browser must not sniff.
   void getAndHeaders() {
     const QByteArray url = (FSettings.WebServer + QStringLiteral("/ws.php")).toUtf8();
-    const HttpAnswer get = Request(url);
+    const HttpAnswer get = HttpRequest(url);
     QCOMPARE(get.status, 200L);
     QVERIFY2(get.body.startsWith("$ERR ") && get.body.contains("alive"), get.body.constData());
     QCOMPARE(get.body.count('\n'), 1);
 
-    const HttpAnswer post = Request(url, "WS_server=" + FSettings.SQLServer.toUtf8() + "&WS_query=SELECT+1");
+    const HttpAnswer post = HttpRequest(url, "WS_server=" + FSettings.SQLServer.toUtf8() + "&WS_query=SELECT+1");
     QCOMPARE(post.status, 200L);
     QVERIFY2(post.body.startsWith("$ERR Access denied"), post.body.constData());
     for (const HttpAnswer &answer : {get, post}) {
@@ -249,7 +217,7 @@ class TestE2eWebService : public QObject {
   void oddForms() {
     QFETCH(QByteArray, form);
     QFETCH(QByteArray, answer);
-    const HttpAnswer got = Request((FSettings.WebServer + QStringLiteral("/ws.php")).toUtf8(), form);
+    const HttpAnswer got = HttpRequest((FSettings.WebServer + QStringLiteral("/ws.php")).toUtf8(), form);
     QCOMPARE(got.body, answer);
   }
 };
