@@ -6,7 +6,7 @@
  * Request: an HTTP POST of a URL-encoded form.
  *   WS_server    the MySQL server: "host" or "host:port" ("[::1]:port" for an
  *                IPv6 address with a port); "localhost" when absent. It must
- *                be listed in WS_ALLOWED_SERVERS below.
+ *                be allowed (see "Settings" below).
  *   WS_service   "SQL", or absent.
  *   WS_database  the default database; none when absent.
  *   WS_account   the MySQL account.
@@ -45,30 +45,58 @@
  * it posts and reads are then UTF-8). A client under an 8-bit locale needs
  * the matching MySQL character set here, for instance latin1.
  *
- * Safety: the script connects only to the servers of WS_ALLOWED_SERVERS, so
- * that it cannot be used to reach other machines; LOAD DATA LOCAL is
- * refused, so that a statement cannot read files of the web server; no PHP
- * warning, notice or path is ever written into an answer. PHP's own time
- * limit is lifted, since a large result takes as long as it takes to send
- * (the web server's own time-outs still apply). A request larger than PHP's
+ * Safety: the script connects only to the servers and ports it allows (by
+ * default the usual MySQL port 3306 and the local socket, on localhost,
+ * 127.0.0.1 and ::1), so that it can neither reach other machines nor tell
+ * closed, open and silent local ports apart; a server off the list is never
+ * connected to. The connection to MySQL has connect and read time-outs, so
+ * that a silent server or an endless statement does not hold a worker of
+ * the web server for ever. LOAD DATA LOCAL is refused, so that a statement
+ * cannot read files of the web server; no PHP warning, notice or path is
+ * ever written into an answer. PHP's own time limit is lifted, since a
+ * large result takes as long as it takes to send (the web server's own
+ * time-outs still apply). A request larger than PHP's
  * post_max_size answers an error line that names the limit; PHP itself
  * reports that case before any script runs, so display_startup_errors must
  * stay Off (the production default) for the answer to hold nothing else.
+ *
+ * Settings: an optional file ws-config.php beside this script returns an
+ * array of the settings to change (server/README.md shows one), so that an
+ * update of ws.php keeps them. A setting it does not know or a value of the
+ * wrong kind answers an error line that names the setting, rather than
+ * being ignored.
+ *   allowed_servers       MySQL servers allowed besides the defaults:
+ *                         "host:port" ("[v6 address]:port"), or "host"
+ *                         alone as a request names it without a port (the
+ *                         local socket for localhost, mysqli.default_port
+ *                         for any other host). Host names are compared as
+ *                         written, without any name lookup.
+ *   connect_timeout       seconds allowed for connecting to MySQL (5).
+ *   read_timeout          seconds MySQL may stay silent, while connecting
+ *                         or running a statement, before the script gives up
+ *                         (60).
  */
 
-// The MySQL servers this script may connect to: "host" for any port of that
-// host, "host:port" (or "[v6 address]:port") for one port only. Host names
-// are compared as written, without any name lookup.
-const WS_ALLOWED_SERVERS = array('localhost', '127.0.0.1', '::1');
+// The settings file, beside this script.
+const WS_SETTINGS_FILE = 'ws-config.php';
+
+// The MySQL servers allowed whatever the settings say: the local socket and
+// the usual port of the local machine.
+const WS_DEFAULT_SERVERS = array('localhost', 'localhost:3306', '127.0.0.1:3306', '[::1]:3306');
+
+// Every setting of ws-config.php and its value when the file does not set
+// it.
+const WS_DEFAULT_SETTINGS = array(
+    'allowed_servers' => array(),
+    'connect_timeout' => 5,
+    'read_timeout' => 60,
+);
 
 // The character set of the connection to MySQL.
 const WS_CHARSET = 'utf8mb4';
 
 // How NULL is written. '' writes it as an empty string.
 const WS_NULL_TEXT = 'NULL';
-
-// Seconds allowed for connecting to MySQL.
-const WS_CONNECT_TIMEOUT = 10;
 
 // Bytes gathered before they are sent: an error inside the first block can
 // still replace the whole answer.
@@ -143,6 +171,7 @@ function ws_run()
     if (!extension_loaded('mysqli')) {
         throw new WsError('The PHP extension mysqli is not installed on the web server');
     }
+    $settings = ws_settings();
 
     $service = ws_field('WS_service');
     if ($service !== '' && strcasecmp($service, 'SQL') !== 0) {
@@ -159,26 +188,36 @@ function ws_run()
     }
     $server = ws_field('WS_server');
     list($host, $port) = ws_parse_server($server === '' ? 'localhost' : $server);
-    if (!ws_server_allowed($host, $port)) {
-        throw new WsError('The MySQL server ' . $server . ' is not in the list of servers allowed by ws.php');
+    if (!ws_server_allowed($host, $port, $settings['allowed_servers'])) {
+        throw new WsError('The MySQL server ' . $server . ' is not in the list of servers allowed by ws.php;'
+            . ' no connection was attempted');
     }
 
-    $db = ws_connect($server === '' ? 'localhost' : $server, $host, $port, ws_field('WS_account'), $password, ws_field('WS_database'));
+    $db = ws_connect($server === '' ? 'localhost' : $server, $host, $port, ws_field('WS_account'), $password,
+        ws_field('WS_database'), $settings);
     try {
-        ws_answer($db, $query);
+        ws_answer($db, $query, $settings);
     } finally {
         $db->close();
     }
 }
 
-function ws_connect($server, $host, $port, $account, $password, $database)
+function ws_connect($server, $host, $port, $account, $password, $database, array $settings)
 {
     // Errors raise mysqli_sql_exception under every PHP version, whatever
     // the version's default.
     mysqli_report(MYSQLI_REPORT_ERROR | MYSQLI_REPORT_STRICT);
     $db = mysqli_init();
     $db->options(MYSQLI_OPT_LOCAL_INFILE, 0);
-    $db->options(MYSQLI_OPT_CONNECT_TIMEOUT, WS_CONNECT_TIMEOUT);
+    $db->options(MYSQLI_OPT_CONNECT_TIMEOUT, $settings['connect_timeout']);
+    // The connect time-out ends with the TCP connection: a server that
+    // accepts it and says nothing is only cut by the read time-out, which
+    // also bounds every wait for a statement's answer.
+    if (defined('MYSQLI_OPT_READ_TIMEOUT')) {
+        $db->options(MYSQLI_OPT_READ_TIMEOUT, $settings['read_timeout']);
+    } else {
+        ini_set('mysqlnd.net_read_timeout', (string) $settings['read_timeout']);
+    }
     if (defined('MYSQLI_OPT_INT_AND_FLOAT_NATIVE')) {
         // Values as MySQL writes them, not as PHP would print numbers.
         $db->options(MYSQLI_OPT_INT_AND_FLOAT_NATIVE, 0);
@@ -191,14 +230,14 @@ function ws_connect($server, $host, $port, $account, $password, $database)
     } elseif (strpos($host, ':') !== false) {
         $target = '[' . $host . ']';
     }
+    $started = microtime(true);
     try {
-        $db->real_connect($target, $account, $password, $database,
-            $port === null ? (int) ini_get('mysqli.default_port') : $port);
+        $db->real_connect($target, $account, $password, $database, $port === null ? ws_default_port() : $port);
     } catch (mysqli_sql_exception $e) {
         // Messages of the client library (2000 and up) name no server.
         if ($e->getCode() >= 2000) {
             throw new WsError('Cannot connect to the MySQL server ' . $server . ': '
-                . ws_first_line($e->getMessage()));
+                . ws_connect_failure($e, microtime(true) - $started, $settings));
         }
         throw $e;
     }
@@ -214,9 +253,34 @@ function ws_connect($server, $host, $port, $account, $password, $database)
     return $db;
 }
 
-function ws_answer($db, $query)
+// The library's words for a time-out ("MySQL server has gone away" for a
+// silent greeting) suggest a crash: a wait as long as a time-out names it.
+function ws_connect_failure(mysqli_sql_exception $e, $waited, array $settings)
 {
-    $result = $db->query($query, MYSQLI_USE_RESULT);
+    $timeout = 0;
+    foreach (array($settings['connect_timeout'], $settings['read_timeout']) as $candidate) {
+        if ($waited >= $candidate - 0.5 && $candidate > $timeout) {
+            $timeout = $candidate;
+        }
+    }
+    return $timeout > 0 ? 'no answer within ' . ws_seconds($timeout) : ws_first_line($e->getMessage());
+}
+
+function ws_answer($db, $query, array $settings)
+{
+    $started = microtime(true);
+    try {
+        $result = $db->query($query, MYSQLI_USE_RESULT);
+    } catch (mysqli_sql_exception $e) {
+        // 2006 and 2013: the connection ended, here by the read time-out.
+        $code = $e->getCode();
+        if (($code === 2006 || $code === 2013) && microtime(true) - $started >= $settings['read_timeout'] - 0.5) {
+            throw new WsError('The MySQL server sent nothing for ' . ws_seconds($settings['read_timeout'])
+                . ', the read time-out of ws.php (read_timeout in ' . WS_SETTINGS_FILE . ');'
+                . ' the statement may still be running there');
+        }
+        throw $e;
+    }
     if ($result === true) {
         ws_finish("affected_rows\n" . $db->affected_rows . "\n");
         return;
@@ -329,16 +393,35 @@ function ws_parse_server($text)
     return array($host, $port);
 }
 
-function ws_server_allowed($host, $port)
+function ws_server_allowed($host, $port, array $extra)
 {
-    $wanted = ws_host_key($host);
-    foreach (WS_ALLOWED_SERVERS as $entry) {
+    $wanted = ws_server_key($host, $port);
+    foreach (array_merge(WS_DEFAULT_SERVERS, $extra) as $entry) {
         list($allowedHost, $allowedPort) = ws_parse_server($entry);
-        if (ws_host_key($allowedHost) === $wanted && ($allowedPort === null || $allowedPort === $port)) {
+        if (ws_server_key($allowedHost, $allowedPort) === $wanted) {
             return true;
         }
     }
     return false;
+}
+
+// What a connection reaches, in one spelling: the host and the port it
+// uses, the port of a request that names none included.
+function ws_server_key($host, $port)
+{
+    if ($port === null) {
+        if (strcasecmp($host, 'localhost') === 0) {
+            return 'socket';
+        }
+        $port = ws_default_port();
+    }
+    return ws_host_key($host) . ' port ' . $port;
+}
+
+function ws_default_port()
+{
+    $port = (int) ini_get('mysqli.default_port');
+    return $port > 0 ? $port : 3306;
 }
 
 // One spelling per address, so that ::1 and 0:0:0:0:0:0:0:1 compare equal.
@@ -348,6 +431,72 @@ function ws_host_key($host)
         return 'ip:' . inet_pton($host);
     }
     return 'name:' . strtolower($host);
+}
+
+// The settings of WS_SETTINGS_FILE over their defaults, read once.
+function ws_settings()
+{
+    static $settings = null;
+    if ($settings === null) {
+        $settings = ws_read_settings(__DIR__ . '/' . WS_SETTINGS_FILE);
+    }
+    return $settings;
+}
+
+function ws_read_settings($path)
+{
+    $settings = WS_DEFAULT_SETTINGS;
+    if (!file_exists($path)) {
+        return $settings;
+    }
+    $file = WS_SETTINGS_FILE;
+    if (!is_readable($path)) {
+        throw new WsError($file . ' cannot be read by the web server');
+    }
+    // Whatever the file prints must not reach the answer.
+    ob_start();
+    try {
+        $read = include $path;
+    } catch (CompileError $e) {
+        throw new WsError($file . ' is not valid PHP (line ' . $e->getLine() . ')');
+    } finally {
+        ob_end_clean();
+    }
+    if (!is_array($read)) {
+        throw new WsError($file . ' must return an array of settings');
+    }
+    $minimum = array('connect_timeout' => 1, 'read_timeout' => 1);
+    foreach ($read as $name => $value) {
+        if (!array_key_exists($name, $settings)) {
+            throw new WsError($file . ': unknown setting "' . $name . '"');
+        }
+        if (isset($minimum[$name]) && (!is_int($value) || $value < $minimum[$name])) {
+            throw new WsError($file . ': ' . $name . ' must be a whole number of at least ' . $minimum[$name]);
+        }
+        if ($name === 'allowed_servers') {
+            if (!is_array($value)) {
+                throw new WsError($file . ': allowed_servers must be a list of "host:port" texts');
+            }
+            foreach ($value as $entry) {
+                if (!is_string($entry)) {
+                    throw new WsError($file . ': allowed_servers must be a list of "host:port" texts');
+                }
+                try {
+                    ws_parse_server($entry);
+                } catch (WsError $e) {
+                    throw new WsError($file . ', allowed_servers: ' . $e->getMessage());
+                }
+            }
+            $value = array_values($value);
+        }
+        $settings[$name] = $value;
+    }
+    return $settings;
+}
+
+function ws_seconds($count)
+{
+    return $count . ($count === 1 ? ' second' : ' seconds');
 }
 
 function ws_ini_bytes($text)

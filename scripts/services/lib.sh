@@ -7,6 +7,10 @@
 #   mariadb/root.cnf    the administrator's client settings (mode 600)
 #   mariadb/*.pid, *.log, port, socket
 #   php/*.pid, *.log, port, settings
+#   php/www             the web server's folder: a copy of server/ws.php and
+#                       the ws-config.php that allows this MariaDB's port
+#   php/tmp             the web server's temporary folder, emptied at each
+#                       start
 #   env                 what clients read: the web server's URL and the
 #                       MySQL server's "host:port"; present while both run
 
@@ -28,6 +32,8 @@ services_set_dir() {
   php_dir=$services_dir/php
   php_pidfile=$php_dir/php.pid
   php_log=$php_dir/server.log
+  php_www=$php_dir/www
+  php_tmp=$php_dir/tmp
   env_file=$services_dir/env
   # A Unix socket path is limited to about 107 bytes.
   mdb_socket=$mdb_dir/mariadbd.sock
@@ -55,7 +61,11 @@ services_live_pid() {
 }
 
 services_mdb_pid() { services_live_pid "$mdb_pidfile" "--datadir=$mdb_data"; }
-services_php_pid() { services_live_pid "$php_pidfile" "-t $services_top/server"; }
+# A web server started before the sandbox had a folder of its own served
+# server/ itself; it is still recognised, so that it gets stopped.
+services_php_pid() {
+  services_live_pid "$php_pidfile" "-t $php_www" || services_live_pid "$php_pidfile" "-t $services_top/server"
+}
 
 # Waits until the process is gone, up to the given number of seconds.
 services_wait_gone() {
