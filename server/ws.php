@@ -51,11 +51,13 @@
  * closed, open and silent local ports apart; a server off the list is never
  * connected to. The connection to MySQL has connect and read time-outs, so
  * that a silent server or an endless statement does not hold a worker of
- * the web server for ever. LOAD DATA LOCAL is refused, so that a statement
- * cannot read files of the web server; no PHP warning, notice or path is
- * ever written into an answer. PHP's own time limit is lifted, since a
- * large result takes as long as it takes to send (the web server's own
- * time-outs still apply). A request larger than PHP's
+ * the web server for ever. After too many failed logins from one client
+ * address in a short time, logins from it are refused for a while without
+ * reaching MySQL; empty passwords are refused. LOAD DATA LOCAL is refused,
+ * so that a statement cannot read files of the web server; no PHP warning,
+ * notice or path is ever written into an answer. PHP's own time limit is
+ * lifted, since a large result takes as long as it takes to send (the web
+ * server's own time-outs still apply). A request larger than PHP's
  * post_max_size answers an error line that names the limit; PHP itself
  * reports that case before any script runs, so display_startup_errors must
  * stay Off (the production default) for the answer to hold nothing else.
@@ -75,6 +77,17 @@
  *   read_timeout          seconds MySQL may stay silent, while connecting
  *                         or running a statement, before the script gives up
  *                         (60).
+ *   max_failed_logins     failed logins from one client address within
+ *                         failed_logins_window seconds after which its
+ *                         logins are refused until the oldest of them is
+ *                         that old (10 within 300); 0 counts nothing.
+ *   allow_empty_password  whether a login with an empty password is passed
+ *                         to MySQL (false).
+ * The failed logins are counted in the web server's temporary folder
+ * (sys_get_temp_dir()), one small file per client address (per /64 network
+ * for IPv6), removed once its failures are older than the window. The
+ * address is the web server's REMOTE_ADDR: behind a proxy, every client
+ * shares the proxy's.
  */
 
 // The settings file, beside this script.
@@ -90,7 +103,13 @@ const WS_DEFAULT_SETTINGS = array(
     'allowed_servers' => array(),
     'connect_timeout' => 5,
     'read_timeout' => 60,
+    'max_failed_logins' => 10,
+    'failed_logins_window' => 300,
+    'allow_empty_password' => false,
 );
+
+// The names of the files that count failed logins, in the temporary folder.
+const WS_LOGINS_PREFIX = 'ws-php-logins-';
 
 // The character set of the connection to MySQL.
 const WS_CHARSET = 'utf8mb4';
@@ -192,6 +211,11 @@ function ws_run()
         throw new WsError('The MySQL server ' . $server . ' is not in the list of servers allowed by ws.php;'
             . ' no connection was attempted');
     }
+    if ($password === '' && !$settings['allow_empty_password']) {
+        throw new WsError('Empty passwords are refused by ws.php: an account without a password'
+            . ' must not be reachable from the web');
+    }
+    ws_check_failed_logins($settings);
 
     $db = ws_connect($server === '' ? 'localhost' : $server, $host, $port, ws_field('WS_account'), $password,
         ws_field('WS_database'), $settings);
@@ -234,6 +258,10 @@ function ws_connect($server, $host, $port, $account, $password, $database, array
     try {
         $db->real_connect($target, $account, $password, $database, $port === null ? ws_default_port() : $port);
     } catch (mysqli_sql_exception $e) {
+        // 1045: wrong account or password; 1698: refused without a password.
+        if ($e->getCode() === 1045 || $e->getCode() === 1698) {
+            ws_count_failed_login($settings);
+        }
         // Messages of the client library (2000 and up) name no server.
         if ($e->getCode() >= 2000) {
             throw new WsError('Cannot connect to the MySQL server ' . $server . ': '
@@ -465,13 +493,17 @@ function ws_read_settings($path)
     if (!is_array($read)) {
         throw new WsError($file . ' must return an array of settings');
     }
-    $minimum = array('connect_timeout' => 1, 'read_timeout' => 1);
+    $minimum = array('connect_timeout' => 1, 'read_timeout' => 1, 'max_failed_logins' => 0,
+        'failed_logins_window' => 1);
     foreach ($read as $name => $value) {
         if (!array_key_exists($name, $settings)) {
             throw new WsError($file . ': unknown setting "' . $name . '"');
         }
         if (isset($minimum[$name]) && (!is_int($value) || $value < $minimum[$name])) {
             throw new WsError($file . ': ' . $name . ' must be a whole number of at least ' . $minimum[$name]);
+        }
+        if ($name === 'allow_empty_password' && !is_bool($value)) {
+            throw new WsError($file . ': allow_empty_password must be true or false');
         }
         if ($name === 'allowed_servers') {
             if (!is_array($value)) {
@@ -492,6 +524,141 @@ function ws_read_settings($path)
         $settings[$name] = $value;
     }
     return $settings;
+}
+
+// Refuses the login when its client address has failed too often lately.
+function ws_check_failed_logins(array $settings)
+{
+    $most = $settings['max_failed_logins'];
+    if ($most === 0) {
+        return;
+    }
+    // No file: no failure lately (or a sweep has just removed it).
+    $handle = @fopen(ws_logins_path(), 'rb');
+    if ($handle === false) {
+        return;
+    }
+    flock($handle, LOCK_SH);
+    $now = microtime(true);
+    $times = ws_read_failed_logins($handle, $now, $settings['failed_logins_window']);
+    flock($handle, LOCK_UN);
+    fclose($handle);
+    if (count($times) >= $most) {
+        // Free again once the oldest failure that still counts is too old.
+        $wait = (int) ceil($times[count($times) - $most] + $settings['failed_logins_window'] - $now);
+        throw new WsError('Too many failed logins from your address: wait ' . ws_seconds(max($wait, 1))
+            . ' before trying again');
+    }
+}
+
+// Adds a failure to the count of the client address. A count that cannot be
+// kept lets the logins through: MySQL still checks every password.
+function ws_count_failed_login(array $settings)
+{
+    $most = $settings['max_failed_logins'];
+    if ($most === 0) {
+        return;
+    }
+    $path = ws_logins_path();
+    $handle = false;
+    for ($attempt = 0; $attempt < 3 && $handle === false; ++$attempt) {
+        $handle = fopen($path, 'c+b');
+        if ($handle === false || !flock($handle, LOCK_EX)) {
+            error_log('ws.php: cannot count a failed login in ' . $path);
+            if ($handle !== false) {
+                fclose($handle);
+            }
+            return;
+        }
+        // A sweep may have removed the file between the open and the lock:
+        // what is written then must go to the file that others will read.
+        clearstatcache(true, $path);
+        $opened = fstat($handle);
+        $named = @stat($path);
+        if ($named === false || $named['ino'] !== $opened['ino'] || $named['dev'] !== $opened['dev']) {
+            fclose($handle);
+            $handle = false;
+        }
+    }
+    if ($handle === false) {
+        return;
+    }
+    $window = $settings['failed_logins_window'];
+    $now = microtime(true);
+    $times = ws_read_failed_logins($handle, $now, $window);
+    $times[] = $now;
+    // Only the newest count, so the file stays small.
+    $times = array_slice($times, -$most);
+    $text = '';
+    foreach ($times as $time) {
+        $text .= sprintf('%.3F ', $time);
+    }
+    ftruncate($handle, 0);
+    rewind($handle);
+    fwrite($handle, $text);
+    fflush($handle);
+    flock($handle, LOCK_UN);
+    fclose($handle);
+    ws_sweep_failed_logins($path, $now - $window);
+}
+
+// The times of the failures still inside the window, oldest first.
+function ws_read_failed_logins($handle, $now, $window)
+{
+    rewind($handle);
+    $times = array();
+    foreach (preg_split('/\s+/', (string) stream_get_contents($handle), -1, PREG_SPLIT_NO_EMPTY) as $word) {
+        if (is_numeric($word) && (float) $word > $now - $window && (float) $word <= $now + 1) {
+            $times[] = (float) $word;
+        }
+    }
+    sort($times);
+    return $times;
+}
+
+// One file per client address, named by a hash so that no address appears
+// in the folder. An IPv6 client is counted per /64 network, which one
+// machine usually holds whole.
+function ws_logins_path()
+{
+    $address = isset($_SERVER['REMOTE_ADDR']) ? (string) $_SERVER['REMOTE_ADDR'] : '';
+    $key = $address;
+    if (filter_var($address, FILTER_VALIDATE_IP, FILTER_FLAG_IPV6) !== false) {
+        $packed = inet_pton($address);
+        $mapped = str_repeat("\0", 10) . "\xff\xff";
+        if (substr($packed, 0, 12) !== $mapped) {
+            $packed = substr($packed, 0, 8) . str_repeat("\0", 8);
+        }
+        $key = $packed;
+    }
+    return rtrim(sys_get_temp_dir(), '/\\') . DIRECTORY_SEPARATOR . WS_LOGINS_PREFIX . hash('sha256', $key);
+}
+
+// Removes the files whose last failure is older than the window, so that
+// the folder holds one file per address that failed lately, not one per
+// address that ever failed.
+function ws_sweep_failed_logins($keep, $before)
+{
+    $files = glob(rtrim(sys_get_temp_dir(), '/\\') . DIRECTORY_SEPARATOR . WS_LOGINS_PREFIX . '*', GLOB_NOSORT);
+    foreach ($files === false ? array() : $files as $file) {
+        if ($file === $keep || @filemtime($file) >= $before - 1) {
+            continue;
+        }
+        $handle = @fopen($file, 'rb');
+        if ($handle === false) {
+            continue;
+        }
+        // Not while another request counts in it; its time is checked
+        // again under the lock.
+        if (flock($handle, LOCK_EX | LOCK_NB)) {
+            clearstatcache(true, $file);
+            if (@filemtime($file) < $before - 1) {
+                @unlink($file);
+            }
+            flock($handle, LOCK_UN);
+        }
+        fclose($handle);
+    }
 }
 
 function ws_seconds($count)
@@ -517,10 +684,11 @@ function ws_ini_bytes($text)
     return $bytes;
 }
 
-// PHP's warnings and notices are never shown; unexpected ones go to the log.
+// PHP's warnings and notices are never shown; unexpected ones go to the log,
+// those of a call marked with @ (a file that may be gone) nowhere.
 function ws_on_php_error($level, $message, $file = '', $line = 0)
 {
-    if ($level & (E_WARNING | E_USER_WARNING)) {
+    if (($level & (E_WARNING | E_USER_WARNING)) && (error_reporting() & $level)) {
         error_log('ws.php: ' . $message);
     }
     return true;

@@ -9,8 +9,8 @@
 #   php/*.pid, *.log, port, settings
 #   php/www             the web server's folder: a copy of server/ws.php and
 #                       the ws-config.php that allows this MariaDB's port
-#   php/tmp             the web server's temporary folder, emptied at each
-#                       start
+#   php/tmp             the web server's temporary folder (ws.php counts
+#                       failed logins there), emptied at each start
 #   env                 what clients read: the web server's URL and the
 #                       MySQL server's "host:port"; present while both run
 

@@ -123,7 +123,7 @@ class TestE2eWebService : public QObject {
     QTest::newRow("syntax error over lines") << "" << "" << "SELEC\r\n1\r\n2" << "SQL syntax";
     QTest::newRow("missing table") << "" << "" << "SELECT * FROM nowhere" << "doesn't exist";
     QTest::newRow("wrong password") << "password" << "wrong" << "SELECT 1" << "Access denied";
-    QTest::newRow("no password") << "password" << "" << "SELECT 1" << "Access denied";
+    QTest::newRow("no password") << "password" << "" << "SELECT 1" << "Empty passwords are refused";
     QTest::newRow("foreign database") << "database" << "mysql" << "SELECT 1" << "Access denied";
     QTest::newRow("server not allowed") << "server" << "192.0.2.1:3306" << "SELECT 1" << "not in the list";
     QTest::newRow("name not allowed") << "server" << "localhost.example" << "SELECT 1" << "not in the list";
@@ -196,7 +196,7 @@ class TestE2eWebService : public QObject {
 
     const HttpAnswer post = HttpRequest(url, "WS_server=" + FSettings.SQLServer.toUtf8() + "&WS_query=SELECT+1");
     QCOMPARE(post.status, 200L);
-    QVERIFY2(post.body.startsWith("$ERR Access denied"), post.body.constData());
+    QVERIFY2(post.body.startsWith("$ERR Empty passwords are refused"), post.body.constData());
     for (const HttpAnswer &answer : {get, post}) {
       const QByteArray headers = answer.headers.toLower();
       QVERIFY2(headers.contains("\ncontent-type: text/plain"), answer.headers.constData());
