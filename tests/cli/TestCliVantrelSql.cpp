@@ -480,6 +480,30 @@ class TestCliVantrelSql : public QObject {
     QFETCH(QByteArray, error);
     RecordingServer server;
     server.Enqueue(reply);
+    CheckMaxTime(server, seconds, status, output, error);
+  }
+
+  // The bound is on the whole request: a redirect and the answer after it,
+  // each well within it, are not within it together.
+  void maxTimeOverRedirect() {
+    RecordingServer server;
+    RecordingServer::Reply redirect =
+        RecordingServer::Status(307, "Temporary Redirect", "Location: /ws.php?again\r\n");
+    redirect.byteDelayMs = 800 / int(redirect.bytes.size()) + 1;
+    RecordingServer::Reply answer = RecordingServer::Ok("A\n1\n");
+    answer.byteDelayMs = 800 / int(answer.bytes.size()) + 1;
+    server.Enqueue(redirect);
+    server.Enqueue(answer);
+    CheckMaxTime(server, "1.2", 1, QByteArray(),
+                 QStringLiteral("La requête au serveur web « 127.0.0.1 » n'a pas abouti dans la durée "
+                                "maximale de 1,2 seconde").toUtf8());
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(server.Requests().size(), 2);
+  }
+
+ private:
+  void CheckMaxTime(const RecordingServer &server, const QString &seconds, int status, const QByteArray &output,
+                    const QByteArray &error) {
     QElapsedTimer clock;
     clock.start();
     const SqlRun run = RunSql({"--web-server", server.Url(), "--max-time", seconds, "select"});
@@ -489,6 +513,8 @@ class TestCliVantrelSql : public QObject {
     // Cut at the bound, long before the answer would have ended.
     QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
   }
+
+ private slots:
 
   // Several statements go in order through one client, on one kept-alive
   // connection; their outputs follow one another, an empty line between
