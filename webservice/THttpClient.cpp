@@ -76,6 +76,8 @@ struct THttpClient::State {
   int connectMs = DefaultConnectTimeoutMs;
   int idleMs = DefaultIdleTimeoutMs;
   qint64 maxAnswer = DefaultMaxAnswerBytes;
+  int maxMs = 0;             // 0: no bound on the whole Post
+  QElapsedTimer postClock;   // started by Post, read by each hop
 
   // One transfer's bookkeeping, reset by Perform.
   TAnswerBuffer *body = nullptr;
@@ -91,6 +93,7 @@ struct THttpClient::State {
   struct Outcome {
     bool ok = false;
     bool idle = false;
+    bool overTime = false;
     bool cancelled = false;
     QString message;  // without the URL
   };
@@ -279,6 +282,14 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
       }
       waitMs = int(std::min<qint64>(waitMs, idleMs - quiet));
     }
+    if (maxMs > 0) {
+      const qint64 spent = postClock.elapsed();
+      if (spent >= maxMs) {
+        outcome.overTime = true;
+        break;
+      }
+      waitMs = int(std::min<qint64>(waitMs, maxMs - spent));
+    }
     multiCode = curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
     if (multiCode != CURLM_OK) break;
   }
@@ -290,6 +301,8 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
     outcome.message = UNetworkErrors::Cancelled();
   } else if (outcome.idle) {
     outcome.message = UNetworkErrors::NoData(HostName(url), idleMs);
+  } else if (outcome.overTime) {
+    outcome.message = UNetworkErrors::OverTime(HostName(url), maxMs);
   } else if (multiCode != CURLM_OK) {
     outcome.message = UNetworkErrors::ClientFailure(QString::fromUtf8(curl_multi_strerror(multiCode)));
   } else if (!finished) {
@@ -330,6 +343,8 @@ void THttpClient::SetTimeouts(int connectMs, int idleMs) {
 
 void THttpClient::SetMaxAnswerBytes(qint64 bytes) { FState->maxAnswer = std::max<qint64>(0, bytes); }
 
+void THttpClient::SetMaxTime(int ms) { FState->maxMs = std::max(0, ms); }
+
 QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to) {
   const QByteArray scheme = SchemeOf(to);
   if (scheme != "http" && scheme != "https") return UNetworkErrors::RedirectScheme(HostName(from), Text(to));
@@ -357,6 +372,7 @@ bool THttpClient::Cancelled() const { return FState->cancelled; }
 bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuffer *answer,
                        QString *failure) {
   FState->cancelled = false;
+  FState->postClock.start();
   // A cancel counts for the request it was asked during, and no later one.
   struct TCancelEnd {
     std::atomic<bool> &flag;

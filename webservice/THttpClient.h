@@ -41,6 +41,9 @@ class THttpClient {
   // Test hooks: the program itself keeps the defaults above.
   void SetTimeouts(int connectMs, int idleMs);
   void SetMaxAnswerBytes(qint64 bytes);
+  // A bound on a whole Post, redirects included, however steadily the
+  // bytes come; 0 (the default) sets none. For scripts and tests.
+  void SetMaxTime(int ms);
 
   // Why a redirect from one absolute URL to another must not be followed;
   // empty when it may be.

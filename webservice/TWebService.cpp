@@ -107,6 +107,8 @@ void TWebService::SetTimeouts(int connectMs, int idleMs) { FHttp->SetTimeouts(co
 
 void TWebService::SetMaxAnswerBytes(qint64 bytes) { FHttp->SetMaxAnswerBytes(bytes); }
 
+void TWebService::SetMaxTime(int ms) { FHttp->SetMaxTime(ms); }
+
 namespace {
 
 TWebService::TWaiter &DefaultWaiter() {

@@ -125,10 +125,18 @@ class TWebService : public QObject {
   static QByteArray UrlStamp(const QDateTime &localTime, const QLocale &locale);
 
   // Test hooks; the program keeps the defaults (the current local time, 60 s
-  // to connect, 30 s without a byte, answers up to 1 GiB).
+  // to connect, 30 s without a byte, answers up to 1 GiB, no bound on a
+  // whole request). vantrel-sql sets the last for scripts (--max-time).
   void SetClock(std::function<QDateTime()> clock);
   void SetTimeouts(int connectMs, int idleMs);
   void SetMaxAnswerBytes(qint64 bytes);
+  void SetMaxTime(int ms);
+  // Takes the bytes as the answer of a request, as if they had arrived:
+  // the answer parsing without the network, for its fuzz target.
+  void SetAnswer(TAnswerBuffer answer) {
+    ErrorText.clear();
+    LoadAnswer(std::move(answer));
+  }
 
  signals:
   // The worker is done with the exchange (sent on the client's thread).

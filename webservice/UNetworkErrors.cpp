@@ -146,6 +146,13 @@ QString NoData(const QString &host, int ms) {
       .arg(host, Seconds(ms));
 }
 
+QString OverTime(const QString &host, int ms) {
+  return QStringLiteral("La requête au serveur web « %1 » n'a pas abouti dans la durée maximale "
+                        "de %2 : elle est abandonnée ; vérifiez que le serveur web et le serveur "
+                        "MySQL répondent, allégez la requête ou accordez-lui plus de temps")
+      .arg(host, Seconds(ms));
+}
+
 QString CertificateSelfSigned(const QString &host) {
   return QStringLiteral("Le certificat du serveur web « %1 » est auto-signé, aucune autorité "
                         "reconnue ne le garantit : faites installer sur le serveur un certificat "

@@ -30,6 +30,8 @@ QString BadAddress(const QString &detail);
 QString ConnectFailed(const QString &host);
 QString ConnectTimeout(const QString &host, int ms);
 QString NoData(const QString &host, int ms);
+// The whole request outlasted the bound that a script set on it.
+QString OverTime(const QString &host, int ms);
 QString CertificateSelfSigned(const QString &host);
 QString CertificateUnknownIssuer(const QString &host);
 QString CertificateExpired(const QString &host);

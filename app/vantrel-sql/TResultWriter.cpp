@@ -128,7 +128,7 @@ bool TResultWriter::Pass(QByteArrayView bytes) {
 // Every row is a line with a piece for every field, so its own tsv line
 // (see Write): the rows go out as the answer holds them, in large writes,
 // all but a cut line at the end.
-bool TResultWriter::PassRows(TWebService &ws, QString *cutError) {
+bool TResultWriter::PassRows(TWebService &ws, std::optional<QString> *cutError) {
   QByteArrayView rows = ws.GetRemainingText();
   ws.RowIndex = ws.RecordCount() - 1;
   if (IsCutLine(ws)) {
@@ -147,7 +147,7 @@ bool TResultWriter::PassRows(TWebService &ws, QString *cutError) {
   return WritePending() && WriteRun() && std::fflush(FOut) == 0;
 }
 
-bool TResultWriter::Write(TWebService &ws, QString *cutError) {
+bool TResultWriter::Write(TWebService &ws, std::optional<QString> *cutError) {
   const int fields = ws.FieldCount();
   // Without a header there is no line to write, not even an empty one.
   if (fields == 0) return true;

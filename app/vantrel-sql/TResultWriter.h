@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 class TWebService;
@@ -19,9 +20,9 @@ class TResultWriter {
 
   // Writes the field names, then every row from the cursor on. A last row
   // that is an error line of ws.php (an error after rows were sent, so that
-  // the answer was cut) is not written: its message goes to *cutError.
-  // Returns false when the output cannot be written.
-  bool Write(TWebService &ws, QString *cutError);
+  // the answer was cut) is not written: its message, empty as it may be,
+  // goes to *cutError. Returns false when the output cannot be written.
+  bool Write(TWebService &ws, std::optional<QString> *cutError);
 
   // One value as it goes into a line of each format.
   static void AppendTsv(std::string &line, QByteArrayView value);
@@ -34,7 +35,7 @@ class TResultWriter {
   bool WritePending();
   bool WriteRun();
   bool Pass(QByteArrayView bytes);
-  bool PassRows(TWebService &ws, QString *cutError);
+  bool PassRows(TWebService &ws, std::optional<QString> *cutError);
 
   std::FILE *FOut;
   TSqlOptions::Format FFormat;

@@ -1,24 +1,32 @@
 #include "TSqlOptions.h"
 
+#include <QLocale>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
 const char *TSqlOptions::Usage() {
   return "usage: vantrel-sql [--web-server URL] [--sql-server HOST] [--database NAME]"
          " [--account NAME] [--password TEXT] [--connection TITLE [--store FILE]]"
-         " [--param NAME=VALUE]... [--print-sql] [--format tsv|csv]"
-         " STATEMENT|-|--query TITLE";
+         " [--param NAME=VALUE]... [--print-sql] [--format tsv|csv] [--max-time SECONDS]"
+         " STATEMENT|-|--query TITLE\n"
+         "       vantrel-sql [options] STATEMENT|- STATEMENT|-...  (in order, one client;"
+         " \"-\" once at most)";
 }
 
 QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
   TSqlOptions parsed;
-  bool haveStatement = false;
   bool optionsEnded = false;
   for (int i = 0; i < arguments.size(); ++i) {
     const QString &argument = arguments[i];
     const bool isOption = !optionsEnded && argument.startsWith(QLatin1String("-")) &&
                           argument != QLatin1String("-");
     if (!isOption) {
-      if (haveStatement) return QStringLiteral("more than one statement");
-      parsed.Statement = argument;
-      haveStatement = true;
+      // Standard input holds one text.
+      if (argument == QLatin1String("-") && parsed.Statements.contains(argument))
+        return QStringLiteral("- (standard input) given twice");
+      parsed.Statements << argument;
       continue;
     }
     if (argument == QLatin1String("--")) {
@@ -47,7 +55,7 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
     }
     static const char *const kValued[] = {"--web-server", "--sql-server", "--database", "--account",
                                           "--password",   "--connection", "--store",    "--format",
-                                          "--query",      "--param"};
+                                          "--query",      "--param",      "--max-time"};
     bool known = false;
     for (const char *option : kValued) known = known || name == QLatin1String(option);
     if (!known) return QStringLiteral("unknown option %1").arg(name);
@@ -74,6 +82,13 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
     } else if (name == QLatin1String("--query")) {
       if (value.isEmpty()) return QStringLiteral("--query needs a title");
       parsed.Query = value;
+    } else if (name == QLatin1String("--max-time")) {
+      bool number = false;
+      const double seconds = QLocale::c().toDouble(value, &number);
+      if (!number || !std::isfinite(seconds) || seconds <= 0)
+        return QStringLiteral("--max-time needs a number of seconds above 0");
+      // At least a millisecond; past about 24 days, as good as none.
+      parsed.MaxTimeMs = int(std::min<double>(std::ceil(seconds * 1000), INT_MAX));
     } else if (name == QLatin1String("--param")) {
       // The name ends at the first "=": a value may hold more of them.
       const qsizetype nameEnd = value.indexOf(QLatin1Char('='));
@@ -93,8 +108,8 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
   }
   if (!parsed.Query.isEmpty()) {
     if (parsed.Connection.isEmpty()) return QStringLiteral("--query goes with --connection");
-    if (haveStatement) return QStringLiteral("--query takes no statement");
-  } else if (!haveStatement) {
+    if (!parsed.Statements.isEmpty()) return QStringLiteral("--query takes no statement");
+  } else if (parsed.Statements.isEmpty()) {
     return QStringLiteral("no statement");
   }
   if (!parsed.Store.isEmpty() && parsed.Connection.isEmpty())

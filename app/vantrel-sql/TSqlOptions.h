@@ -24,7 +24,11 @@ struct TSqlOptions {
   QList<std::pair<QString, QString>> Params;
   bool PrintSql = false;  // print the prepared text instead of sending it
   Format OutputFormat = Format::Tsv;
-  QString Statement;   // "-": read it from standard input
+  // A bound on each request, in milliseconds; 0: none.
+  int MaxTimeMs = 0;
+  // Sent in this order through one client; "-" (once at most): read from
+  // standard input.
+  QStringList Statements;
   bool Help = false;
 
   static const char *Usage();

@@ -1,7 +1,8 @@
-// vantrel-sql: runs one statement, or a saved query of a stored
-// connection, through ws.php and prints the answer: the field names, then
-// the rows. Exit status 0 on success, 1 when the request or the statement
-// fails (the message on standard error), 2 for a bad command line or a
+// vantrel-sql: runs statements, in order through one client, or a saved
+// query of a stored connection, through ws.php and prints each answer: the
+// field names, then the rows, an empty line between two answers. Exit
+// status 0 on success, 1 when a request or a statement fails (the message
+// on standard error; nothing after it runs), 2 for a bad command line or a
 // parameter without a value, 130 on Ctrl+C (SIGINT) and 143 on SIGTERM.
 
 #include "TLocalStore.h"
@@ -162,6 +163,19 @@ std::optional<QByteArray> Prepare(const QByteArray &text, const TSqlOptions &opt
   });
 }
 
+// An error line of ws.php with no message ("$ERR " alone): the client
+// leaves ErrorText empty then, but the statement failed all the same.
+QString WithoutMessage() {
+  return QStringLiteral("Le serveur a répondu par une erreur sans message (« $ERR » seul) : "
+                        "consultez le journal d'erreurs du serveur web et de PHP");
+}
+
+bool IsErrorWithoutMessage(TWebService &ws) {
+  // The rows of an error answer start with its error line; no header is
+  // taken from it.
+  return ws.FieldCount() == 0 && !ws.Eof() && ws.GetRowText().startsWith("$ERR ");
+}
+
 int MissingValues(const QStringList &names) {
   for (const QString &name : names)
     std::fprintf(stderr, "vantrel-sql: no value for the parameter \"%s\": give --param %s=VALUE\n",
@@ -192,49 +206,68 @@ int Run(const TSqlOptions &options, int &argc, char **argv) {
   if (options.Password) ws.Password = *options.Password;
   ws.Service = QStringLiteral("SQL");
 
-  QString statement = options.Statement;
-  if (options.Query.isEmpty() && statement == QLatin1String("-")) {
+  // The texts as given, standard input read once, or the saved query.
+  QList<QByteArray> texts;
+  if (!options.Query.isEmpty()) {
+    QByteArray text;
+    const QString problem = LoadQuery(options, *store, connection, text);
+    if (!problem.isEmpty()) return Failure(problem);
+    texts << text;
+  }
+  for (const QString &statement : options.Statements) {
+    if (statement != QLatin1String("-")) {
+      texts << statement.toLocal8Bit();
+      continue;
+    }
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
       return Failure(QStringLiteral("vantrel-sql: cannot read standard input"));
-    statement = QString::fromLocal8Bit(in.readAll());
+    texts << in.readAll();
   }
 
   // A saved query always goes through the data page's preparation; a
   // statement of the command line only when asked for, and is sent as
-  // given otherwise.
+  // given otherwise. Every statement is prepared before any is sent, so
+  // that a missing value stops the run before anything has run.
   if (!options.Query.isEmpty() || options.PrintSql || !options.Params.isEmpty()) {
-    QByteArray text;
-    if (options.Query.isEmpty()) {
-      text = statement.toLocal8Bit();
-    } else {
-      const QString problem = LoadQuery(options, *store, connection, text);
-      if (!problem.isEmpty()) return Failure(problem);
-    }
     QStringList missing;
-    const std::optional<QByteArray> prepared =
-        Prepare(text, options, store ? &*store : nullptr, connection, missing);
-    if (!prepared) return MissingValues(missing);
+    for (QByteArray &text : texts) {
+      const std::optional<QByteArray> prepared =
+          Prepare(text, options, store ? &*store : nullptr, connection, missing);
+      if (prepared) text = *prepared;
+    }
+    if (!missing.isEmpty()) return MissingValues(missing);
     if (options.PrintSql) {
-      // As it would go out, before the request turns its line feeds into
-      // blanks.
-      if (std::fwrite(prepared->constData(), 1, size_t(prepared->size()), stdout) != size_t(prepared->size()) ||
-          std::fflush(stdout) != 0)
-        return Failure(QStringLiteral("vantrel-sql: cannot write the output"));
+      // As they would go out, before the request turns their line feeds
+      // into blanks; an empty line between two.
+      for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QByteArray text = i == 0 ? texts[i] : "\r\n" + texts[i];
+        if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size()))
+          return Failure(QStringLiteral("vantrel-sql: cannot write the output"));
+      }
+      if (std::fflush(stdout) != 0) return Failure(QStringLiteral("vantrel-sql: cannot write the output"));
       return 0;
     }
-    statement = QString::fromLocal8Bit(*prepared);
   }
 
-  store.reset();  // not held open while the request waits
-  ws.Execute(statement);
-  if (!ws.ErrorText.isEmpty()) return Failure(ws.ErrorText);
-
-  TResultWriter writer(stdout, options.OutputFormat);
-  QString cutError;
-  if (!writer.Write(ws, &cutError))
-    return Failure(QStringLiteral("vantrel-sql: cannot write the output"));
-  if (!cutError.isEmpty()) return Failure(cutError);
+  store.reset();  // not held open while the requests wait
+  ws.SetMaxTime(options.MaxTimeMs);
+  const char *const separator = options.OutputFormat == TSqlOptions::Format::Csv ? "\r\n" : "\n";
+  for (qsizetype i = 0; i < texts.size(); ++i) {
+    ws.Execute(QString::fromLocal8Bit(texts[i]));
+    if (!ws.ErrorText.isEmpty())
+      return Failure(ws.ErrorText.trimmed().isEmpty() ? WithoutMessage() : ws.ErrorText);
+    if (IsErrorWithoutMessage(ws)) return Failure(WithoutMessage());
+    // One empty line between the outputs of two statements, also when one
+    // printed nothing, so that the n-th block is the n-th statement's.
+    if (i > 0 && std::fputs(separator, stdout) < 0)
+      return Failure(QStringLiteral("vantrel-sql: cannot write the output"));
+    TResultWriter writer(stdout, options.OutputFormat);
+    std::optional<QString> cutError;
+    if (!writer.Write(ws, &cutError))
+      return Failure(QStringLiteral("vantrel-sql: cannot write the output"));
+    if (cutError) return Failure(cutError->trimmed().isEmpty() ? WithoutMessage() : *cutError);
+  }
   return 0;
 }
 

@@ -8,6 +8,7 @@
 
 #include <tuple>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -87,6 +88,10 @@ QStringList Remembered(const QString &path, const QString &connection, const QSt
   return values;
 }
 
+const QByteArray kWithoutMessage = QStringLiteral(
+    "Le serveur a répondu par une erreur sans message (« $ERR » seul) : consultez le journal "
+    "d'erreurs du serveur web et de PHP\n").toUtf8();
+
 // A saved query whose parameters cover the rules: a comment line holding a
 // reference (asked for, then gone), a tab, LF and CR LF lines, a doubled
 // colon (made one), an empty line.
@@ -115,7 +120,16 @@ class TestCliVantrelSql : public QObject {
     const QString web = QStringLiteral("--web-server=http://127.0.0.1:1");
     QTest::newRow("nothing") << QStringList() << "no statement";
     QTest::newRow("no statement") << QStringList{web} << "no statement";
-    QTest::newRow("two statements") << QStringList{web, "select 1", "select 2"} << "more than one statement";
+    QTest::newRow("standard input twice") << QStringList{web, "-", "select 1", "-"}
+        << "- (standard input) given twice";
+    QTest::newRow("max-time of zero") << QStringList{web, "--max-time", "0", "select 1"}
+        << "--max-time needs a number of seconds above 0";
+    QTest::newRow("max-time not a number") << QStringList{web, "--max-time=soon", "select 1"}
+        << "--max-time needs a number of seconds above 0";
+    QTest::newRow("max-time negative") << QStringList{web, "--max-time=-1", "select 1"}
+        << "--max-time needs a number of seconds above 0";
+    QTest::newRow("max-time without a value") << QStringList{web, "select 1", "--max-time"}
+        << "--max-time needs a value";
     QTest::newRow("unknown option") << QStringList{web, "--verbose", "select 1"} << "unknown option --verbose";
     QTest::newRow("unknown format") << QStringList{web, "--format", "xml", "select 1"} << "unknown format xml";
     QTest::newRow("missing value") << QStringList{"select 1", "--account"} << "--account needs a value";
@@ -407,6 +421,18 @@ class TestCliVantrelSql : public QObject {
         << QByteArray("a\n1\n2\n") << QByteArray("Lost connection\n");
     QTest::newRow("cut line with every tab") << RecordingServer::Ok("a\tb\tc\n1\t2\t3\n$ERR Lost\t\t\n")
         << QByteArray("a\tb\tc\n1\t2\t3\n") << QByteArray("Lost\n");
+    // An error line without a message is a failure all the same, and says
+    // so: not a silent success.
+    QTest::newRow("error answer without a message") << RecordingServer::Ok("$ERR ") << QByteArray()
+        << kWithoutMessage;
+    QTest::newRow("error answer without a message, line feed") << RecordingServer::Ok("$ERR \n") << QByteArray()
+        << kWithoutMessage;
+    QTest::newRow("error answer of blanks") << RecordingServer::Ok("$ERR  \t \r\n") << QByteArray()
+        << kWithoutMessage;
+    QTest::newRow("cut answer without a message") << RecordingServer::Ok("a\tb\n1\t2\n$ERR \n")
+        << QByteArray("a\tb\n1\t2\n") << kWithoutMessage;
+    QTest::newRow("cut answer without a message, short rows") << RecordingServer::Ok("a\tb\n1\n$ERR ")
+        << QByteArray("a\tb\n1\t\n") << kWithoutMessage;
   }
 
   void failures() {
@@ -419,6 +445,153 @@ class TestCliVantrelSql : public QObject {
     QCOMPARE(run.status, 1);
     QCOMPARE(run.out, output);
     QVERIFY2(run.err.startsWith(error), run.err.constData());
+  }
+
+  // --max-time bounds a whole request, however steadily its bytes come: a
+  // server that trickles one byte every 100 ms is never idle long enough for
+  // the client's idle bound, and would take 10 s here.
+  void maxTime_data() {
+    QTest::addColumn<RecordingServer::Reply>("reply");
+    QTest::addColumn<QString>("seconds");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("error");
+    const QByteArray body = "A\n" + QByteArray(96, 'x') + "\n";
+    RecordingServer::Reply trickle = RecordingServer::Ok(body);
+    trickle.byteDelayMs = 100;
+    const QByteArray overTime = QStringLiteral(
+        "La requête au serveur web « 127.0.0.1 » n'a pas abouti dans la durée maximale de %1 : elle est "
+        "abandonnée ; vérifiez que le serveur web et le serveur MySQL répondent, allégez la requête ou "
+        "accordez-lui plus de temps - URL:http://127.0.0.1:").toUtf8();
+    QTest::newRow("trickling answer") << trickle << "1" << 1 << QByteArray()
+        << QByteArray(overTime).replace("%1", "1 seconde");
+    QTest::newRow("silent server") << RecordingServer::Reply{QByteArray(), RecordingServer::After::Stall}
+        << "0.5" << 1 << QByteArray() << QByteArray(overTime).replace("%1", "0,5 seconde");
+    RecordingServer::Reply quick = RecordingServer::Ok("A\n1\n");
+    quick.byteDelayMs = 5;
+    QTest::newRow("answer in time") << quick << "30" << 0 << QByteArray("A\n1\n") << QByteArray();
+  }
+
+  void maxTime() {
+    QFETCH(RecordingServer::Reply, reply);
+    QFETCH(QString, seconds);
+    QFETCH(int, status);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, error);
+    RecordingServer server;
+    server.Enqueue(reply);
+    CheckMaxTime(server, seconds, status, output, error);
+  }
+
+  // The bound is on the whole request: a redirect and the answer after it,
+  // each well within it, are not within it together.
+  void maxTimeOverRedirect() {
+    RecordingServer server;
+    RecordingServer::Reply redirect =
+        RecordingServer::Status(307, "Temporary Redirect", "Location: /ws.php?again\r\n");
+    redirect.byteDelayMs = 800 / int(redirect.bytes.size()) + 1;
+    RecordingServer::Reply answer = RecordingServer::Ok("A\n1\n");
+    answer.byteDelayMs = 800 / int(answer.bytes.size()) + 1;
+    server.Enqueue(redirect);
+    server.Enqueue(answer);
+    CheckMaxTime(server, "1.2", 1, QByteArray(),
+                 QStringLiteral("La requête au serveur web « 127.0.0.1 » n'a pas abouti dans la durée "
+                                "maximale de 1,2 seconde").toUtf8());
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(server.Requests().size(), 2);
+  }
+
+ private:
+  void CheckMaxTime(const RecordingServer &server, const QString &seconds, int status, const QByteArray &output,
+                    const QByteArray &error) {
+    QElapsedTimer clock;
+    clock.start();
+    const SqlRun run = RunSql({"--web-server", server.Url(), "--max-time", seconds, "select"});
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out, output);
+    QVERIFY2(run.err.startsWith(error) && (error.isEmpty() || run.err.count('\n') == 1), run.err.constData());
+    // Cut at the bound, long before the answer would have ended.
+    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+  }
+
+ private slots:
+
+  // Several statements go in order through one client, on one kept-alive
+  // connection; their outputs follow one another, an empty line between
+  // two, also after one that printed nothing.
+  void severalStatements_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QByteArray>("output");
+    QTest::newRow("tsv") << "tsv" << QByteArray("A\tB\n1\t2\n\n\nC\n3\n");
+    QTest::newRow("csv") << "csv" << QByteArray("A,B\r\n1,2\r\n\r\n\r\nC\r\n3\r\n");
+  }
+
+  void severalStatements() {
+    QFETCH(QString, format);
+    QFETCH(QByteArray, output);
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("A\tB\n1\t2\n"));
+    server.Enqueue(RecordingServer::Ok(""));
+    server.Enqueue(RecordingServer::Ok("C\n3\n"));
+    const SqlRun run = RunSql({"--web-server", server.Url(), "--format", format, "select 1", "-", "select 3"},
+                              "delete\nfrom t");
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, output);
+    const QList<RecordingServer::Request> requests = server.Requests();
+    QCOMPARE(requests.size(), 3);
+    QCOMPARE(requests[0].body, QByteArray("WS_service=SQL&WS_query=select+1"));
+    QCOMPARE(requests[1].body, QByteArray("WS_service=SQL&WS_query=delete+from+t"));
+    QCOMPARE(requests[2].body, QByteArray("WS_service=SQL&WS_query=select+3"));
+    QCOMPARE(server.Connections(), 1);
+    QCOMPARE(requests[2].connection, requests[0].connection);
+  }
+
+  // The first failure ends the run: what came before stays printed, nothing
+  // after it is sent.
+  void severalStatementsStopAtFailure_data() {
+    QTest::addColumn<RecordingServer::Reply>("second");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("error");
+    QTest::newRow("error answer") << RecordingServer::Ok("$ERR Unknown table 'y'\n") << QByteArray("A\n1\n")
+        << QByteArray("Unknown table 'y'\n");
+    QTest::newRow("error without a message") << RecordingServer::Ok("$ERR \n") << QByteArray("A\n1\n")
+        << kWithoutMessage;
+    QTest::newRow("HTTP status") << RecordingServer::Status(502, "Bad Gateway") << QByteArray("A\n1\n")
+        << QByteArray("Bad Gateway (502)");
+    QTest::newRow("cut answer") << RecordingServer::Ok("B\n2\n$ERR Lost connection\n")
+        << QByteArray("A\n1\n\nB\n2\n") << QByteArray("Lost connection\n");
+  }
+
+  void severalStatementsStopAtFailure() {
+    QFETCH(RecordingServer::Reply, second);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, error);
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("A\n1\n"));
+    server.Enqueue(second);
+    server.Enqueue(RecordingServer::Ok("C\n3\n"));
+    const SqlRun run = RunSql({"--web-server", server.Url(), "select 1", "select 2", "select 3"});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, output);
+    QVERIFY2(run.err.startsWith(error), run.err.constData());
+    QCOMPARE(server.Requests().size(), 2);
+  }
+
+  // With --param or --print-sql every statement is prepared before any is
+  // sent: a missing value in the last stops the run with nothing sent.
+  void severalStatementsPrepared() {
+    const SqlRun printed = RunSql({"--print-sql", "--param", "a=1", "select :a", "select 2\n-- c"});
+    QCOMPARE(printed.err, QByteArray());
+    QCOMPARE(printed.status, 0);
+    QCOMPARE(printed.out, QByteArray("select 1\r\n\r\nselect 2\r\n"));
+
+    RecordingServer server;
+    const SqlRun missing = RunSql({"--web-server", server.Url(), "--param", "a=1", "select :a", "select :b"});
+    QCOMPARE(missing.status, 2);
+    QCOMPARE(missing.err, QByteArray("vantrel-sql: no value for the parameter \"b\": give --param b=VALUE\n"));
+    QCOMPARE(missing.out, QByteArray());
+    QCOMPARE(server.Requests().size(), 0);
   }
 
   // The client's own French text, whole, on one line.
