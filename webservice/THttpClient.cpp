@@ -20,6 +20,7 @@
 namespace {
 
 constexpr long kReceiveBufferBytes = 128L << 10;
+constexpr long kMaxIdleReuseSeconds = 3;
 const char kAccept[] = "Accept: text/html, */*";
 const char kUserAgent[] = "User-Agent: Mozilla/3.0 (compatible; TALWinInetHTTPClient)";
 
@@ -79,6 +80,12 @@ struct THttpClient::State {
 
   // One transfer's bookkeeping, reset by Perform.
   TAnswerBuffer *body = nullptr;
+  // The form being posted, handed to libcurl through OnRead so that it
+  // cannot be sent a second time behind the caller's back (see OnSeek).
+  const QByteArray *posted = nullptr;
+  qsizetype formRead = 0;
+  int connections = 0;
+  bool resendRefused = false;
   long status = 0;
   QByteArray reason;
   bool connected = false;
@@ -102,6 +109,8 @@ struct THttpClient::State {
 
   static size_t OnHeader(char *data, size_t size, size_t count, void *self);
   static size_t OnBody(char *data, size_t size, size_t count, void *self);
+  static size_t OnRead(char *into, size_t size, size_t count, void *self);
+  static int OnSeek(void *self, curl_off_t offset, int origin);
   static int OnConnected(void *self, char *, char *, int, int);
 };
 
@@ -144,6 +153,17 @@ THttpClient::State::State() {
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
   curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &State::OnConnected);
   curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
+  curl_easy_setopt(easy, CURLOPT_READFUNCTION, &State::OnRead);
+  curl_easy_setopt(easy, CURLOPT_READDATA, this);
+  curl_easy_setopt(easy, CURLOPT_SEEKFUNCTION, &State::OnSeek);
+  curl_easy_setopt(easy, CURLOPT_SEEKDATA, this);
+  // A connection left idle longer than this is not reused: Apache closes
+  // an idle connection after 5 s by default (KeepAliveTimeout), the
+  // shortest of the common servers, and libcurl counts whole seconds, so
+  // 3 reuses one idle for up to 3.999 s and keeps a margin for the server's
+  // clock starting a little before ours. Reusing a connection that the
+  // server is closing at that very moment would fail the request (OnSeek).
+  curl_easy_setopt(easy, CURLOPT_MAXAGE_CONN, kMaxIdleReuseSeconds);
 }
 
 THttpClient::State::~State() {
@@ -198,8 +218,34 @@ size_t THttpClient::State::OnBody(char *data, size_t size, size_t count, void *s
   return length;
 }
 
+size_t THttpClient::State::OnRead(char *into, size_t size, size_t count, void *self) {
+  auto *s = static_cast<State *>(self);
+  if (!s->posted) return 0;
+  const size_t length = std::min(size * count, size_t(s->posted->size() - s->formRead));
+  std::memcpy(into, s->posted->constData() + s->formRead, length);
+  s->formRead += qsizetype(length);
+  return length;
+}
+
+// libcurl rewinds the form only to send it again: when a kept connection
+// dies after the request went out, it silently repeats the request on a
+// fresh one. The server may have read it and run the statement already, so
+// once a byte of the form has gone, the request fails instead.
+int THttpClient::State::OnSeek(void *self, curl_off_t offset, int origin) {
+  auto *s = static_cast<State *>(self);
+  if (origin == SEEK_SET && offset == 0 && s->formRead == 0) return CURL_SEEKFUNC_OK;
+  s->resendRefused = true;
+  return CURL_SEEKFUNC_FAIL;
+}
+
 int THttpClient::State::OnConnected(void *self, char *, char *, int, int) {
   auto *s = static_cast<State *>(self);
+  // The same refusal, should libcurl ever start the request again on a new
+  // connection without rewinding the form first.
+  if (++s->connections > 1 && s->formRead > 0) {
+    s->resendRefused = true;
+    return CURL_PREREQFUNC_ABORT;
+  }
   s->connected = true;
   s->lastProgressMs = s->clock.elapsed();
   return CURL_PREREQFUNC_OK;
@@ -216,6 +262,10 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   tooLarge = false;
   outOfMemory = false;
   reserved = false;
+  posted = form;
+  formRead = 0;
+  connections = 0;
+  resendRefused = false;
   errorBuffer[0] = '\0';
   clock.start();
   lastProgressMs = 0;
@@ -224,7 +274,6 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   if (form) {
     curl_easy_setopt(easy, CURLOPT_POST, 1L);
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(form->size()));
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, form->constData());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, postHeaders);
   } else {
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
@@ -285,6 +334,7 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   // Removing an unfinished transfer closes its connection, as a failure must.
   curl_multi_remove_handle(multi, easy);
   body = nullptr;
+  posted = nullptr;
 
   if (outcome.cancelled) {
     outcome.message = UNetworkErrors::Cancelled();
@@ -308,6 +358,7 @@ QString THttpClient::State::FailureText(CURLcode code, const QByteArray &url) co
   // is the one to give.
   if (tooLarge || code == CURLE_FILESIZE_EXCEEDED) return UNetworkErrors::TooLarge(host, maxAnswer);
   if (outOfMemory || code == CURLE_OUT_OF_MEMORY) return UNetworkErrors::OutOfMemory(host);
+  if (resendRefused || code == CURLE_SEND_FAIL_REWIND) return UNetworkErrors::CutAfterSending(host);
   QByteArray text = errorBuffer[0] ? QByteArray(errorBuffer) : QByteArray(curl_easy_strerror(code));
   while (text.endsWith('\n') || text.endsWith('\r')) text.chop(1);
   UNetworkErrors::TCurlFailure failure;

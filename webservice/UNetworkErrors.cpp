@@ -93,6 +93,8 @@ QString ForCurl(const QString &host, const TCurlFailure &failure) {
       return failure.answered ? CutShort(host) : NoAnswer(host);
     case CURLE_SEND_ERROR:
       return SendFailed(host);
+    case CURLE_SEND_FAIL_REWIND:
+      return CutAfterSending(host);
     case CURLE_OUT_OF_MEMORY:
       return OutOfMemory(host);
     default:
@@ -199,8 +201,9 @@ QString NotHttp(const QString &host) {
 }
 
 QString NoAnswer(const QString &host) {
-  return QStringLiteral("Le serveur web « %1 » a fermé la connexion sans répondre : réessayez, "
-                        "et si cela se répète, consultez le journal d'erreurs du serveur web")
+  return QStringLiteral("Le serveur web « %1 » a fermé la connexion sans répondre : la requête a "
+                        "peut-être été exécutée ; vérifiez-le avant de la relancer, et si cela se "
+                        "répète, consultez le journal d'erreurs du serveur web")
       .arg(host);
 }
 
@@ -214,6 +217,13 @@ QString CutShort(const QString &host) {
 QString SendFailed(const QString &host) {
   return QStringLiteral("L'envoi de la requête au serveur web « %1 » a été coupé : réessayez, et "
                         "vérifiez votre accès au réseau")
+      .arg(host);
+}
+
+QString CutAfterSending(const QString &host) {
+  return QStringLiteral("La connexion avec le serveur web « %1 » a été coupée après l'envoi de la "
+                        "requête, sans réponse : la requête a peut-être été exécutée ; vérifiez-le "
+                        "avant de la relancer")
       .arg(host);
 }
 

@@ -346,6 +346,62 @@ class TestWebServiceWire : public QObject {
     QCOMPARE(server.Connections(), 1);
   }
 
+  // A connection idle for longer than common servers keep one open is not
+  // reused: the server may be closing it just as the request goes out.
+  void idleConnectionNotReused() {
+    RecordingServer server;
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute("select 1");
+    ws.Execute("select 2");
+    QTest::qSleep(4200);
+    ws.Execute("select 3");
+    QCOMPARE(ws.ErrorText, QString());
+    const auto requests = server.Requests();
+    QCOMPARE(requests.size(), 3);
+    QCOMPARE(requests[1].connection, requests[0].connection);
+    QVERIFY(requests[2].connection != requests[1].connection);
+  }
+
+  // The server dies after reading the second statement, on the connection
+  // kept from the first: libcurl would send it again on a fresh connection
+  // and report that one's answer. The statement may have run: it must not
+  // run again, and the user must be told.
+  void statementNeverSentTwice_data() {
+    QTest::addColumn<After>("death");
+    QTest::newRow("closed after reading") << After::Close;
+    QTest::newRow("reset after reading") << After::Reset;
+  }
+
+  void statementNeverSentTwice() {
+    QFETCH(After, death);
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("A\n1\n"));
+    server.Enqueue({QByteArray(), death});  // reads the request, answers nothing
+    server.Enqueue(RecordingServer::Ok("A\nsent twice\n"));
+    server.Enqueue(RecordingServer::Ok("A\n3\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute("insert 1");
+    QCOMPARE(ws.ErrorText, QString());
+    ws.Execute("insert 2");
+
+    QCOMPARE(ws.ErrorText,
+             QStringLiteral("La connexion avec le serveur web « 127.0.0.1 » a été coupée après l'envoi "
+                            "de la requête, sans réponse : la requête a peut-être été exécutée ; "
+                            "vérifiez-le avant de la relancer - URL:") +
+                 server.Url() + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+    QList<QByteArray> statements;
+    for (const RecordingServer::Request &request : server.Requests()) statements << request.body;
+    QCOMPARE(statements, (QList<QByteArray>{"WS_query=insert+1", "WS_query=insert+2"}));
+
+    // The client goes on, on a fresh connection.
+    ws.Execute("insert 3");
+    QCOMPARE(ws.ErrorText, QString());
+    QCOMPARE(ws.GetValue("A"), QString("sent twice"));
+  }
+
   void proxyFromEnvironment() {
     RecordingServer proxy;
     proxy.Enqueue(RecordingServer::Ok("A\nvia proxy\n"));
@@ -379,8 +435,9 @@ class TestWebServiceWire : public QObject {
         "cela se répète, consultez le journal d'erreurs du serveur web et ses limites de temps et "
         "de mémoire pour PHP - URL:%1");
     const QString nothing = QStringLiteral(
-        "Le serveur web « 127.0.0.1 » a fermé la connexion sans répondre : réessayez, et si cela "
-        "se répète, consultez le journal d'erreurs du serveur web - URL:%1");
+        "Le serveur web « 127.0.0.1 » a fermé la connexion sans répondre : la requête a peut-être "
+        "été exécutée ; vérifiez-le avant de la relancer, et si cela se répète, consultez le journal "
+        "d'erreurs du serveur web - URL:%1");
     const QString notHttp = QStringLiteral(
         "Le serveur « 127.0.0.1 » a répondu autre chose que du HTTP : vérifiez que l'adresse et le "
         "port dans la connexion sont ceux du serveur web - URL:%1");
