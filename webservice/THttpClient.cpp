@@ -48,6 +48,56 @@ QByteArray HostOf(const QByteArray &url) {
   return host;
 }
 
+// The origin of a URL: scheme, host and port, the port filled in when the
+// URL leaves it to the scheme, so that http://h/ and http://h:80/ are one.
+// Empty when the URL cannot be read.
+QByteArray OriginOf(const QByteArray &url) {
+  QByteArray origin;
+  CURLU *parts = curl_url();
+  if (!parts) return origin;
+  char *scheme = nullptr;
+  char *host = nullptr;
+  char *port = nullptr;
+  if (curl_url_set(parts, CURLUPART_URL, url.constData(), 0) == CURLUE_OK &&
+      curl_url_get(parts, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+      curl_url_get(parts, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+      curl_url_get(parts, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK && scheme && host &&
+      port && *host) {
+    origin = QByteArray(scheme).toLower() + "://" + QByteArray(host).toLower() + ':' + port;
+  }
+  curl_free(scheme);
+  curl_free(host);
+  curl_free(port);
+  curl_url_cleanup(parts);
+  return origin;
+}
+
+// Whether an answer is plainly a web page (a login or error page of the web
+// server) rather than ws.php's text: served as HTML and beginning like an
+// HTML document. Both, since a user's own ws.php may well serve its text as
+// text/html, and a value may begin with anything.
+bool IsWebPage(const char *contentType, const char *data, qsizetype size) {
+  if (!contentType) return false;
+  QByteArrayView type(contentType);
+  const qsizetype semicolon = type.indexOf(';');
+  if (semicolon >= 0) type = type.first(semicolon);
+  if (type.trimmed().compare("text/html", Qt::CaseInsensitive) != 0) return false;
+  QByteArrayView text(data, size);
+  if (text.startsWith("\xEF\xBB\xBF")) text = text.sliced(3);
+  while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' ||
+                             text.front() == '\n' || text.front() == '\f'))
+    text = text.sliced(1);
+  for (const QByteArrayView start : {QByteArrayView("<!doctype html"), QByteArrayView("<html")}) {
+    if (text.size() <= start.size() || text.first(start.size()).compare(start, Qt::CaseInsensitive) != 0)
+      continue;
+    // "<html>" or "<html lang=...>", not a field name that merely begins
+    // so, nor one that is followed by ws.php's tab.
+    const char next = text[start.size()];
+    if (next == '>' || next == ' ' || next == '\r' || next == '\n' || next == '\f') return true;
+  }
+  return false;
+}
+
 bool IsRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -381,19 +431,20 @@ void THttpClient::SetTimeouts(int connectMs, int idleMs) {
 
 void THttpClient::SetMaxAnswerBytes(qint64 bytes) { FState->maxAnswer = std::max<qint64>(0, bytes); }
 
-QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to) {
+QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to, bool withForm) {
   const QByteArray scheme = SchemeOf(to);
   if (scheme != "http" && scheme != "https") return UNetworkErrors::RedirectScheme(HostName(from), Text(to));
   // A downgrade would hand the answer (and for a POST, the password) to
   // anyone on the path.
   if (SchemeOf(from) == "https" && scheme == "http")
     return UNetworkErrors::RedirectDowngrade(HostName(from), Text(to));
-  // The form carries the password: it goes to the host the user named, and
-  // to no other.
-  const QByteArray fromHost = HostOf(from);
-  const QByteArray toHost = HostOf(to);
-  if (toHost.isEmpty() || fromHost.compare(toHost, Qt::CaseInsensitive) != 0)
-    return UNetworkErrors::RedirectOtherHost(HostName(from), Text(to));
+  // The form carries the password and the statement: it goes to the origin
+  // the user named, and to no other, not even another port of the host.
+  if (withForm) {
+    const QByteArray origin = OriginOf(to);
+    if (origin.isEmpty() || origin != OriginOf(from))
+      return UNetworkErrors::RedirectOtherOrigin(HostName(from), Text(to));
+  }
   return QString();
 }
 
@@ -449,6 +500,12 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
         return false;
       }
       if (!redirect) {
+        char *type = nullptr;
+        curl_easy_getinfo(FState->easy, CURLINFO_CONTENT_TYPE, &type);
+        if (IsWebPage(type, body.Data(), body.Size())) {
+          *failure = QStringLiteral("%1 - URL:%2").arg(UNetworkErrors::WebPage(HostName(current)), Text(current));
+          return false;
+        }
         *answer = std::move(body);
         return true;
       }
@@ -466,15 +523,15 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
                             Text(current));
         return false;
       }
-      const QString refusal = RedirectRefusal(current, target);
+      // 307 and 308 ask for the same request again; 301, 302 and 303 go on
+      // with a GET without the form, as browsers do: the statement is not
+      // run a second time, nor is the password sent on.
+      if (status != 307 && status != 308) post = false;
+      const QString refusal = RedirectRefusal(current, target, post);
       if (!refusal.isEmpty()) {
         *failure = QStringLiteral("%1 - URL:%2").arg(refusal, Text(current));
         return false;
       }
-      // 303 means "fetch the result elsewhere": the statement must not run a
-      // second time, so the form is not sent again. The other codes repeat
-      // the POST to the same host.
-      if (status == 303) post = false;
       current = target;
     }
   } catch (...) {

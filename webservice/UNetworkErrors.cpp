@@ -260,11 +260,20 @@ QString RedirectDowngrade(const QString &host, const QString &target) {
                      .arg(host, target));
 }
 
-QString RedirectOtherHost(const QString &host, const QString &target) {
-  return OneLine(QStringLiteral("Le serveur web « %1 » renvoie vers un autre serveur, « %2 » : la "
-                                "redirection est refusée pour ne pas lui confier le mot de passe ; "
-                                "mettez dans la connexion l'adresse du serveur qui répond")
+QString RedirectOtherOrigin(const QString &host, const QString &target) {
+  return OneLine(QStringLiteral("Le serveur web « %1 » renvoie la requête vers « %2 », qui n'a pas "
+                                "le même protocole, serveur et port : la redirection est refusée pour "
+                                "ne pas y envoyer le mot de passe et la requête ; mettez dans la "
+                                "connexion l'adresse du serveur web qui répond")
                      .arg(host, target));
+}
+
+QString WebPage(const QString &host) {
+  return QStringLiteral("Le serveur web « %1 » a répondu par une page web (HTML) et non par le texte "
+                        "de ws.php : vérifiez l'adresse du serveur web dans la connexion (le dossier "
+                        "qui contient ws.php) ; ce peut être une page de connexion ou d'erreur du "
+                        "serveur")
+      .arg(host);
 }
 
 QString Exchange(const QString &host, const QString &detail) {

@@ -51,7 +51,10 @@ QString OutOfMemory(const QString &host);
 QString TooManyRedirects(const QString &host, int most);
 QString RedirectScheme(const QString &host, const QString &target);
 QString RedirectDowngrade(const QString &host, const QString &target);
-QString RedirectOtherHost(const QString &host, const QString &target);
+QString RedirectOtherOrigin(const QString &host, const QString &target);
+// An HTML page (a login or error page of the web server) in place of
+// ws.php's text.
+QString WebPage(const QString &host);
 QString Exchange(const QString &host, const QString &detail);
 QString ClientFailure(const QString &detail);
 QString TransferUnfinished();

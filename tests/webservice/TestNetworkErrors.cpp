@@ -116,7 +116,7 @@ class TestNetworkErrors : public QObject {
 
   // A redirect from https to http: no loopback server speaks https here.
   void redirectDowngrade() {
-    QCOMPARE(THttpClient::RedirectRefusal("https://db.exemple.org/ws.php?1", "http://db.exemple.org/ws.php?1"),
+    QCOMPARE(THttpClient::RedirectRefusal("https://db.exemple.org/ws.php?1", "http://db.exemple.org/ws.php?1", true),
              QStringLiteral("Le serveur web « db.exemple.org » renvoie de https vers "
                             "« http://db.exemple.org/ws.php?1 », une adresse non chiffrée : la redirection "
                             "est refusée pour protéger le mot de passe ; vérifiez l'adresse du serveur web "
