@@ -10,37 +10,56 @@
 #include <emmintrin.h>
 #endif
 
-TAnswerTable::TAnswerTable(std::shared_ptr<const TAnswerBuffer> text, qsizetype rowsBegin,
-                           qsizetype textEnd, int rowCount, QStringList fieldNames,
-                           int trackedColumns, int longestPerColumn)
+TAnswerTable::TAnswerTable(std::shared_ptr<const TAnswerBuffer> text, TLinePieces header,
+                           qsizetype rowsBegin, qsizetype textEnd, int rowCount, int trackedColumns,
+                           int longestPerColumn)
     : FText(std::move(text)),
       FData(FText ? FText->Data() : nullptr),
-      FFieldNames(std::move(fieldNames)),
+      FHeader(std::move(header)),
       FLongestPerColumn(trackedColumns > 0 ? std::max(0, longestPerColumn) : 0) {
   rowCount = std::max(0, rowCount);
   if (!FData) {
     rowsBegin = 0;
     textEnd = 0;
     rowCount = 0;
+    FHeader.Clear();
   }
+  FRowCount = rowCount;
+  FEnd = textEnd;
+  FHasCr = FData && FText->FirstCr() < textEnd;
+  // Each row noted costs 8 bytes: at most an eighth of the rows' bytes.
+  while ((qsizetype(rowCount) >> FRowShift) * 64 > textEnd - rowsBegin && FRowShift < 6) ++FRowShift;
+  const size_t noted = rowCount == 0 ? 0 : size_t((rowCount - 1) >> FRowShift) + 1;
   if (FLongestPerColumn > 0) FLongest.resize(size_t(trackedColumns));
-  FRowBegins.reserve(size_t(rowCount) + 1);
-  const bool hasCr = FData && FText->FirstCr() < textEnd;
-  ScanRows(rowsBegin, textEnd, rowCount, hasCr);
+  FRowBegins.reserve(noted + 1);
+  ScanRows(rowsBegin, textEnd, rowCount);
   // The result set counted the lines as the bytes came; whatever the scan
   // found, the table has exactly as many rows (none is ever missing, but an
   // index must never run past the end).
-  if (FRowBegins.size() > size_t(rowCount) + 1) FRowBegins.resize(size_t(rowCount) + 1);
-  while (FRowBegins.size() < size_t(rowCount) + 1) FRowBegins.push_back(textEnd);
+  const size_t wanted = FRowShift == 0 ? size_t(rowCount) + 1 : noted;
+  if (FRowBegins.size() > wanted) FRowBegins.resize(wanted);
+  while (FRowBegins.size() < wanted) FRowBegins.push_back(textEnd);
 }
 
-// Notes where each line begins and, for the tracked columns, which pieces
+const QStringList &TAnswerTable::FieldNames() const {
+  if (!FNamesMade) {
+    QStringList names;
+    names.reserve(FieldCount());
+    for (int i = 0; i < FieldCount(); ++i) names += QString::fromLocal8Bit(FHeader.At(i));
+    FFieldNames = std::move(names);
+    FNamesMade = true;
+  }
+  return FFieldNames;
+}
+
+// Notes where the lines begin and, for the tracked columns, which pieces
 // are the longest: in one pass, since a large answer no longer fits in the
 // cache and every pass over it costs its reading from memory.
-void TAnswerTable::ScanRows(qsizetype begin, qsizetype end, int rowCount, bool hasCr) {
+void TAnswerTable::ScanRows(qsizetype begin, qsizetype end, int rowCount) {
   if (rowCount == 0 || begin >= end) return;
   const char *const data = FData;
   const int tracked = int(FLongest.size());
+  const int mask = (1 << FRowShift) - 1;
   int row = 0;
   int column = 0;
   const char *cell = data + begin;
@@ -55,17 +74,22 @@ void TAnswerTable::ScanRows(qsizetype begin, qsizetype end, int rowCount, bool h
     ++column;
     cell = at + 1;
   };
+  // The row that begins at `next` is noted if it is one of those kept, and
+  // the text's end after the last row when every row is.
+  const auto noteRow = [&](const char *next) {
+    done = ++row >= rowCount;
+    if ((row & mask) == 0 && (!done || FRowShift == 0)) FRowBegins.push_back(next - data);
+  };
   const auto endLine = [&](const char *at, const char *next) {
     endCell(at);
-    FRowBegins.push_back(next - data);
     column = 0;
     cell = next;
-    done = ++row >= rowCount;
+    noteRow(next);
   };
 
   const char *p = data + begin;
   const char *const stop = data + end;
-  if (hasCr) {
+  if (FHasCr) {
     // Rare (ws.php writes LF): CR LF, lone CR and lone LF all end a line.
     for (; p < stop && !done; ++p) {
       const char c = *p;
@@ -87,8 +111,7 @@ void TAnswerTable::ScanRows(qsizetype begin, qsizetype end, int rowCount, bool h
         break;
       }
       const char *const at = static_cast<const char *>(lf);
-      FRowBegins.push_back(at + 1 - data);
-      done = ++row >= rowCount;
+      noteRow(at + 1);
       p = at + 1;
     }
     cell = p;
@@ -125,7 +148,7 @@ void TAnswerTable::ScanRows(qsizetype begin, qsizetype end, int rowCount, bool h
   if (done) return;
   // A last line without a line break: its last piece ends with the text.
   if (tracked > 0 && (cell < stop || column > 0)) endCell(stop);
-  if (FRowBegins.back() != end) FRowBegins.push_back(end);
+  if (FRowShift == 0 && FRowBegins.back() != end) FRowBegins.push_back(end);
 }
 
 void TAnswerTable::NoteCell(int column, int row, qsizetype bytes) {
@@ -165,9 +188,42 @@ std::vector<int> TAnswerTable::LongestRows(int column) const {
   return rows;
 }
 
+qsizetype TAnswerTable::LineEnd(qsizetype begin) const {
+  if (begin >= FEnd) return FEnd;
+  const char *const data = FData;
+  const void *lf = std::memchr(data + begin, '\n', size_t(FEnd - begin));
+  qsizetype end = lf ? static_cast<const char *>(lf) - data : FEnd;
+  if (FHasCr) {
+    const void *cr = std::memchr(data + begin, '\r', size_t(end - begin));
+    if (cr) end = static_cast<const char *>(cr) - data;
+  }
+  return end;
+}
+
+qsizetype TAnswerTable::NextLine(qsizetype lineEnd) const {
+  if (lineEnd >= FEnd) return FEnd;
+  if (FData[lineEnd] == '\r' && lineEnd + 1 < FEnd && FData[lineEnd + 1] == '\n') return lineEnd + 2;
+  return lineEnd + 1;
+}
+
+qsizetype TAnswerTable::RowBegin(int row) const {
+  if (FRowShift == 0) return FRowBegins[size_t(row)];
+  int from = row >> FRowShift << FRowShift;
+  qsizetype begin = FRowBegins[size_t(row >> FRowShift)];
+  if (FLastRow >= from && FLastRow <= row) {
+    from = FLastRow;
+    begin = FLastBegin;
+  }
+  for (; from < row; ++from) begin = NextLine(LineEnd(begin));
+  FLastRow = row;
+  FLastBegin = begin;
+  return begin;
+}
+
 QByteArrayView TAnswerTable::RowText(int row) const {
   if (row < 0 || row >= RowCount()) return QByteArrayView();
-  const qsizetype begin = FRowBegins[size_t(row)];
+  const qsizetype begin = RowBegin(row);
+  if (FRowShift != 0) return QByteArrayView(FData + begin, LineEnd(begin) - begin);
   qsizetype end = FRowBegins[size_t(row) + 1];
   // A CR inside a line always ends it, so a line's own bytes never end
   // with one: what ends the span is its line break, if any.

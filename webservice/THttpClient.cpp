@@ -20,6 +20,7 @@
 namespace {
 
 constexpr long kReceiveBufferBytes = 128L << 10;
+constexpr long kMaxIdleReuseSeconds = 3;
 const char kAccept[] = "Accept: text/html, */*";
 const char kUserAgent[] = "User-Agent: Mozilla/3.0 (compatible; TALWinInetHTTPClient)";
 
@@ -45,6 +46,56 @@ QByteArray HostOf(const QByteArray &url) {
   curl_free(text);
   curl_url_cleanup(parts);
   return host;
+}
+
+// The origin of a URL: scheme, host and port, the port filled in when the
+// URL leaves it to the scheme, so that http://h/ and http://h:80/ are one.
+// Empty when the URL cannot be read.
+QByteArray OriginOf(const QByteArray &url) {
+  QByteArray origin;
+  CURLU *parts = curl_url();
+  if (!parts) return origin;
+  char *scheme = nullptr;
+  char *host = nullptr;
+  char *port = nullptr;
+  if (curl_url_set(parts, CURLUPART_URL, url.constData(), 0) == CURLUE_OK &&
+      curl_url_get(parts, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+      curl_url_get(parts, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+      curl_url_get(parts, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK && scheme && host &&
+      port && *host) {
+    origin = QByteArray(scheme).toLower() + "://" + QByteArray(host).toLower() + ':' + port;
+  }
+  curl_free(scheme);
+  curl_free(host);
+  curl_free(port);
+  curl_url_cleanup(parts);
+  return origin;
+}
+
+// Whether an answer is plainly a web page (a login or error page of the web
+// server) rather than ws.php's text: served as HTML and beginning like an
+// HTML document. Both, since a user's own ws.php may well serve its text as
+// text/html, and a value may begin with anything.
+bool IsWebPage(const char *contentType, const char *data, qsizetype size) {
+  if (!contentType) return false;
+  QByteArrayView type(contentType);
+  const qsizetype semicolon = type.indexOf(';');
+  if (semicolon >= 0) type = type.first(semicolon);
+  if (type.trimmed().compare("text/html", Qt::CaseInsensitive) != 0) return false;
+  QByteArrayView text(data, size);
+  if (text.startsWith("\xEF\xBB\xBF")) text = text.sliced(3);
+  while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r' ||
+                             text.front() == '\n' || text.front() == '\f'))
+    text = text.sliced(1);
+  for (const QByteArrayView start : {QByteArrayView("<!doctype html"), QByteArrayView("<html")}) {
+    if (text.size() <= start.size() || text.first(start.size()).compare(start, Qt::CaseInsensitive) != 0)
+      continue;
+    // "<html>" or "<html lang=...>", not a field name that merely begins
+    // so, nor one that is followed by ws.php's tab.
+    const char next = text[start.size()];
+    if (next == '>' || next == ' ' || next == '\r' || next == '\n' || next == '\f') return true;
+  }
+  return false;
 }
 
 bool IsRedirect(long status) {
@@ -81,6 +132,12 @@ struct THttpClient::State {
 
   // One transfer's bookkeeping, reset by Perform.
   TAnswerBuffer *body = nullptr;
+  // The form being posted, handed to libcurl through OnRead so that it
+  // cannot be sent a second time behind the caller's back (see OnSeek).
+  const QByteArray *posted = nullptr;
+  qsizetype formRead = 0;
+  int connections = 0;
+  bool resendRefused = false;
   long status = 0;
   QByteArray reason;
   bool connected = false;
@@ -105,6 +162,8 @@ struct THttpClient::State {
 
   static size_t OnHeader(char *data, size_t size, size_t count, void *self);
   static size_t OnBody(char *data, size_t size, size_t count, void *self);
+  static size_t OnRead(char *into, size_t size, size_t count, void *self);
+  static int OnSeek(void *self, curl_off_t offset, int origin);
   static int OnConnected(void *self, char *, char *, int, int);
 };
 
@@ -147,6 +206,17 @@ THttpClient::State::State() {
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
   curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &State::OnConnected);
   curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
+  curl_easy_setopt(easy, CURLOPT_READFUNCTION, &State::OnRead);
+  curl_easy_setopt(easy, CURLOPT_READDATA, this);
+  curl_easy_setopt(easy, CURLOPT_SEEKFUNCTION, &State::OnSeek);
+  curl_easy_setopt(easy, CURLOPT_SEEKDATA, this);
+  // A connection left idle longer than this is not reused: Apache closes
+  // an idle connection after 5 s by default (KeepAliveTimeout), the
+  // shortest of the common servers, and libcurl counts whole seconds, so
+  // 3 reuses one idle for up to 3.999 s and keeps a margin for the server's
+  // clock starting a little before ours. Reusing a connection that the
+  // server is closing at that very moment would fail the request (OnSeek).
+  curl_easy_setopt(easy, CURLOPT_MAXAGE_CONN, kMaxIdleReuseSeconds);
 }
 
 THttpClient::State::~State() {
@@ -201,8 +271,34 @@ size_t THttpClient::State::OnBody(char *data, size_t size, size_t count, void *s
   return length;
 }
 
+size_t THttpClient::State::OnRead(char *into, size_t size, size_t count, void *self) {
+  auto *s = static_cast<State *>(self);
+  if (!s->posted) return 0;
+  const size_t length = std::min(size * count, size_t(s->posted->size() - s->formRead));
+  std::memcpy(into, s->posted->constData() + s->formRead, length);
+  s->formRead += qsizetype(length);
+  return length;
+}
+
+// libcurl rewinds the form only to send it again: when a kept connection
+// dies after the request went out, it silently repeats the request on a
+// fresh one. The server may have read it and run the statement already, so
+// once a byte of the form has gone, the request fails instead.
+int THttpClient::State::OnSeek(void *self, curl_off_t offset, int origin) {
+  auto *s = static_cast<State *>(self);
+  if (origin == SEEK_SET && offset == 0 && s->formRead == 0) return CURL_SEEKFUNC_OK;
+  s->resendRefused = true;
+  return CURL_SEEKFUNC_FAIL;
+}
+
 int THttpClient::State::OnConnected(void *self, char *, char *, int, int) {
   auto *s = static_cast<State *>(self);
+  // The same refusal, should libcurl ever start the request again on a new
+  // connection without rewinding the form first.
+  if (++s->connections > 1 && s->formRead > 0) {
+    s->resendRefused = true;
+    return CURL_PREREQFUNC_ABORT;
+  }
   s->connected = true;
   s->lastProgressMs = s->clock.elapsed();
   return CURL_PREREQFUNC_OK;
@@ -219,6 +315,10 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   tooLarge = false;
   outOfMemory = false;
   reserved = false;
+  posted = form;
+  formRead = 0;
+  connections = 0;
+  resendRefused = false;
   errorBuffer[0] = '\0';
   clock.start();
   lastProgressMs = 0;
@@ -227,7 +327,6 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   if (form) {
     curl_easy_setopt(easy, CURLOPT_POST, 1L);
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(form->size()));
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, form->constData());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, postHeaders);
   } else {
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
@@ -296,6 +395,7 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   // Removing an unfinished transfer closes its connection, as a failure must.
   curl_multi_remove_handle(multi, easy);
   body = nullptr;
+  posted = nullptr;
 
   if (outcome.cancelled) {
     outcome.message = UNetworkErrors::Cancelled();
@@ -321,6 +421,7 @@ QString THttpClient::State::FailureText(CURLcode code, const QByteArray &url) co
   // is the one to give.
   if (tooLarge || code == CURLE_FILESIZE_EXCEEDED) return UNetworkErrors::TooLarge(host, maxAnswer);
   if (outOfMemory || code == CURLE_OUT_OF_MEMORY) return UNetworkErrors::OutOfMemory(host);
+  if (resendRefused || code == CURLE_SEND_FAIL_REWIND) return UNetworkErrors::CutAfterSending(host);
   QByteArray text = errorBuffer[0] ? QByteArray(errorBuffer) : QByteArray(curl_easy_strerror(code));
   while (text.endsWith('\n') || text.endsWith('\r')) text.chop(1);
   UNetworkErrors::TCurlFailure failure;
@@ -345,19 +446,20 @@ void THttpClient::SetMaxAnswerBytes(qint64 bytes) { FState->maxAnswer = std::max
 
 void THttpClient::SetMaxTime(int ms) { FState->maxMs = std::max(0, ms); }
 
-QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to) {
+QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to, bool withForm) {
   const QByteArray scheme = SchemeOf(to);
   if (scheme != "http" && scheme != "https") return UNetworkErrors::RedirectScheme(HostName(from), Text(to));
   // A downgrade would hand the answer (and for a POST, the password) to
   // anyone on the path.
   if (SchemeOf(from) == "https" && scheme == "http")
     return UNetworkErrors::RedirectDowngrade(HostName(from), Text(to));
-  // The form carries the password: it goes to the host the user named, and
-  // to no other.
-  const QByteArray fromHost = HostOf(from);
-  const QByteArray toHost = HostOf(to);
-  if (toHost.isEmpty() || fromHost.compare(toHost, Qt::CaseInsensitive) != 0)
-    return UNetworkErrors::RedirectOtherHost(HostName(from), Text(to));
+  // The form carries the password and the statement: it goes to the origin
+  // the user named, and to no other, not even another port of the host.
+  if (withForm) {
+    const QByteArray origin = OriginOf(to);
+    if (origin.isEmpty() || origin != OriginOf(from))
+      return UNetworkErrors::RedirectOtherOrigin(HostName(from), Text(to));
+  }
   return QString();
 }
 
@@ -414,6 +516,12 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
         return false;
       }
       if (!redirect) {
+        char *type = nullptr;
+        curl_easy_getinfo(FState->easy, CURLINFO_CONTENT_TYPE, &type);
+        if (IsWebPage(type, body.Data(), body.Size())) {
+          *failure = QStringLiteral("%1 - URL:%2").arg(UNetworkErrors::WebPage(HostName(current)), Text(current));
+          return false;
+        }
         *answer = std::move(body);
         return true;
       }
@@ -431,15 +539,15 @@ bool THttpClient::Post(const QByteArray &url, const QByteArray &form, TAnswerBuf
                             Text(current));
         return false;
       }
-      const QString refusal = RedirectRefusal(current, target);
+      // 307 and 308 ask for the same request again; 301, 302 and 303 go on
+      // with a GET without the form, as browsers do: the statement is not
+      // run a second time, nor is the password sent on.
+      if (status != 307 && status != 308) post = false;
+      const QString refusal = RedirectRefusal(current, target, post);
       if (!refusal.isEmpty()) {
         *failure = QStringLiteral("%1 - URL:%2").arg(refusal, Text(current));
         return false;
       }
-      // 303 means "fetch the result elsewhere": the statement must not run a
-      // second time, so the form is not sent again. The other codes repeat
-      // the POST to the same host.
-      if (status == 303) post = false;
       current = target;
     }
   } catch (...) {

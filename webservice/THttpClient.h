@@ -45,9 +45,11 @@ class THttpClient {
   // bytes come; 0 (the default) sets none. For scripts and tests.
   void SetMaxTime(int ms);
 
-  // Why a redirect from one absolute URL to another must not be followed;
-  // empty when it may be.
-  static QString RedirectRefusal(const QByteArray &from, const QByteArray &to);
+  // Why a redirect from one absolute URL to another must not be followed,
+  // with the form (307, 308) or as a GET without it (301, 302, 303); empty
+  // when it may be. The form goes only to the origin it was first sent to:
+  // same scheme, host and port.
+  static QString RedirectRefusal(const QByteArray &from, const QByteArray &to, bool withForm);
 
  private:
   struct State;

@@ -19,6 +19,13 @@ const char kHex[] = "0123456789ABCDEF";
 const char kFieldError[] = "GetValue Field Error";
 // ErrorText keeps at most this many characters of the error line.
 constexpr int kMaxErrorChars = 1024;
+// A header up to this size has its names made into strings for lookups by
+// name, as most readers look up names row after row; a larger one is
+// searched in its bytes.
+constexpr qsizetype kNamesAsStringsBytes = qsizetype(64) << 10;
+// A row's unescaped pieces keep their room for the next row up to this
+// size; a larger one is given back.
+constexpr size_t kKeptUnescapedRoom = size_t(1) << 20;
 
 void AppendEscaped(QByteArray &out, uchar byte) {
   out += '%';
@@ -65,22 +72,6 @@ QByteArray EscapeStamp(const QByteArray &stamp) {
       out += c;
   }
   return out;
-}
-
-// Cuts [begin, end) at every tab; a tab at the very end opens no further
-// piece, and an empty line has none.
-template <typename Piece>
-void SplitPieces(const char *data, qsizetype begin, qsizetype end, std::vector<Piece> &pieces) {
-  for (qsizetype start = begin; start < end;) {
-    const void *tab = std::memchr(data + start, '\t', size_t(end - start));
-    if (!tab) {
-      pieces.push_back(Piece{data + start, end - start, false});
-      break;
-    }
-    const qsizetype at = static_cast<const char *>(tab) - data;
-    pieces.push_back(Piece{data + start, at - start, false});
-    start = at + 1;
-  }
 }
 
 }  // namespace
@@ -241,8 +232,9 @@ void TWebService::LoadFailure(const char *message) noexcept {
 }
 
 void TWebService::ClearResult() {
-  FValues.clear();
-  FUnescaped.clear();
+  FValues.Clear();
+  FUnescapedPieces.Clear();
+  std::string().swap(FUnescaped);
   FValuesRow = -1;
   FLineRow = -1;
   FTable.reset();
@@ -255,7 +247,11 @@ void TWebService::ClearResult() {
   FRowCount = 0;
   FAllLines = true;
   FErrorAnswer = false;
+  FHeader.Clear();
+  FHeaderEnd = -1;
+  FFieldCount = 0;
   FFieldNames.clear();
+  FNamesMade = false;
   RowIndex = 0;
 }
 
@@ -310,10 +306,11 @@ void TWebService::LoadAnswer(TAnswerBuffer answer) {
       FRowsBegin = 0;
       FRowCount = int(lines);
     } else {
-      std::vector<Piece> names;
-      SplitPieces(FData, 0, firstEnd, names);
-      for (const Piece &name : names)
-        FFieldNames += QString::fromLocal8Bit(QByteArrayView(name.data, name.size));
+      // Where the names lie, not the names: a header of millions of them
+      // must not cost many times its size.
+      FHeader.Split(FData, 0, firstEnd, '\t', INT_MAX);
+      FHeaderEnd = firstEnd;
+      FFieldCount = int(FHeader.Count());
       FRowsBegin = NextLine(firstEnd);
       FRowCount = int(lines - 1);
     }
@@ -365,18 +362,23 @@ bool TWebService::LocateRow() {
   return true;
 }
 
-// Cuts the row at RowIndex into its pieces, once per row: Next itself only
+// Notes the pieces of the row at RowIndex, once per row: Next itself only
 // moves the number, so that a reader of whole lines pays for no cutting.
 void TWebService::SyncRow() {
   if (FValuesRow == RowIndex) return;
-  FValues.clear();
-  FUnescaped.clear();
+  FValues.Clear();
+  FUnescapedPieces.Clear();
+  if (FUnescaped.capacity() > kKeptUnescapedRoom)
+    std::string().swap(FUnescaped);
+  else
+    FUnescaped.clear();
   FValuesRow = RowIndex;
   if (!LocateRow()) return;
   try {
-    SplitPieces(FData, FLineBegin, FLineEnd, FValues);
+    // Pieces past the last field are never read.
+    FValues.Split(FData, FLineBegin, FLineEnd, '\t', FFieldCount);
   } catch (...) {
-    FValues.clear();
+    FValues.Clear();
   }
 }
 
@@ -404,50 +406,50 @@ bool TWebService::RowsHaveTabs(int tabs) const {
 }
 
 QByteArrayView TWebService::GetValueView(int fieldIndex) {
-  if (fieldIndex < 0 || fieldIndex >= FFieldNames.size()) {
+  if (fieldIndex < 0 || fieldIndex >= FFieldCount) {
     ErrorText = QLatin1String(kFieldError);
     return QByteArrayView();
   }
   SyncRow();
-  if (size_t(fieldIndex) >= FValues.size()) return QByteArrayView();
-  Piece &piece = FValues[size_t(fieldIndex)];
-  if (piece.unescaped || piece.size == 0 ||
-      !std::memchr(piece.data, '\\', size_t(piece.size)))
-    return QByteArrayView(piece.data, piece.size);
-  // The first escaped piece of the row makes room for all of them: what
-  // they become is never longer than the pieces, whose total is at most the
-  // line, so the views already given stay where they are.
-  if (FUnescaped.empty()) {
-    size_t line = 0;
-    for (const Piece &p : FValues) line += size_t(p.size);
-    FUnescaped.reserve(line);
+  if (fieldIndex >= FValues.Count()) return QByteArrayView();
+  const QByteArrayView raw = FValues.At(fieldIndex);
+  if (raw.isEmpty() || !std::memchr(raw.data(), '\\', size_t(raw.size()))) return raw;
+  if (fieldIndex < FUnescapedPieces.Count()) return FUnescapedPieces.At(fieldIndex);
+  // What the pieces become is never longer than they are, and their NULs
+  // take the tabs' places (one more for the last): room for the line and
+  // one byte holds any of them, so the views given stay where they are.
+  if (FUnescapedPieces.Count() == 0) {
+    FUnescaped.reserve(size_t(FLineEnd - FLineBegin) + 1);
+    FUnescapedPieces.Start(FUnescaped.data(), '\0');
   }
-  // "\n" and "\t" are the only escapes; a backslash before anything else,
-  // or at the end, stays.
-  const size_t start = FUnescaped.size();
-  const char *const raw = piece.data;
-  for (qsizetype i = 0; i < piece.size; ++i) {
-    const char c = raw[i];
-    if (c == '\\' && i + 1 < piece.size && (raw[i + 1] == 'n' || raw[i + 1] == 't')) {
-      FUnescaped.push_back(raw[i + 1] == 'n' ? '\n' : '\t');
-      ++i;
-    } else {
-      FUnescaped.push_back(c);
+  for (qsizetype i = FUnescapedPieces.Count(); i <= fieldIndex; ++i) {
+    FUnescapedPieces.Add(qsizetype(FUnescaped.size()));
+    // "\n" and "\t" are the only escapes; a backslash before anything
+    // else, or at the end, stays.
+    const QByteArrayView piece = FValues.At(i);
+    const char *const bytes = piece.data();
+    for (qsizetype at = 0; at < piece.size(); ++at) {
+      const char c = bytes[at];
+      if (c == '\\' && at + 1 < piece.size() && (bytes[at + 1] == 'n' || bytes[at + 1] == 't')) {
+        FUnescaped.push_back(bytes[at + 1] == 'n' ? '\n' : '\t');
+        ++at;
+      } else {
+        FUnescaped.push_back(c);
+      }
     }
+    FUnescaped.push_back('\0');
   }
-  piece.data = FUnescaped.data() + start;
-  piece.size = qsizetype(FUnescaped.size() - start);
-  piece.unescaped = true;
-  return QByteArrayView(piece.data, piece.size);
+  FUnescapedPieces.SetEnd(qsizetype(FUnescaped.size()));
+  return FUnescapedPieces.At(fieldIndex);
 }
 
 std::shared_ptr<const TAnswerTable> TWebService::Table(int longestPerColumn) {
   if (!FTable || FTableLongest != longestPerColumn) {
     // Rows past INT_MAX lines are not part of the result set: the table
     // stops where RecordCount does.
-    FTable = std::make_shared<const TAnswerTable>(FText, FRowsBegin, FEnd, FRowCount, FFieldNames,
-                                                  longestPerColumn > 0 ? std::max(FieldCount(), 1) : 0,
-                                                  longestPerColumn);
+    const int measured = std::min(std::max(FieldCount(), 1), MostMeasuredColumns);
+    FTable = std::make_shared<const TAnswerTable>(FText, FHeader, FRowsBegin, FEnd, FRowCount,
+                                                  longestPerColumn > 0 ? measured : 0, longestPerColumn);
     FTableLongest = longestPerColumn;
   }
   return FTable;
@@ -461,12 +463,41 @@ QString TWebService::GetValue(int fieldIndex) {
   return QString::fromLocal8Bit(GetValueView(fieldIndex));
 }
 
+const QStringList &TWebService::FieldNames() const {
+  if (!FNamesMade) {
+    QStringList names;
+    names.reserve(FFieldCount);
+    for (int i = 0; i < FFieldCount; ++i) names += QString::fromLocal8Bit(FHeader.At(i));
+    FFieldNames = std::move(names);
+    FNamesMade = true;
+  }
+  return FFieldNames;
+}
+
+QByteArrayView TWebService::FieldNameView(int fieldIndex) const { return FHeader.At(fieldIndex); }
+
 QString TWebService::GetValue(const QString &fieldName) {
   int index = -1;
-  for (int i = 0; i < FFieldNames.size(); ++i) {
-    if (FFieldNames[i].compare(fieldName, Qt::CaseInsensitive) == 0) {
-      index = i;
-      break;
+  if (FNamesMade || FHeaderEnd <= kNamesAsStringsBytes) {
+    const QStringList &names = FieldNames();
+    for (int i = 0; i < names.size(); ++i) {
+      if (names[i].compare(fieldName, Qt::CaseInsensitive) == 0) {
+        index = i;
+        break;
+      }
+    }
+  } else {
+    // A name has at least one byte per character of its string, and at
+    // most four in any 8-bit encoding: names outside that are not decoded.
+    const qsizetype fewest = fieldName.size();
+    const qsizetype most = 4 * fieldName.size();
+    for (int i = 0; i < FFieldCount; ++i) {
+      const QByteArrayView name = FHeader.At(i);
+      if (name.size() < fewest || name.size() > most) continue;
+      if (QString::fromLocal8Bit(name).compare(fieldName, Qt::CaseInsensitive) == 0) {
+        index = i;
+        break;
+      }
     }
   }
   return GetValue(index);

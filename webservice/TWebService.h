@@ -2,6 +2,7 @@
 
 #include "TAnswerBuffer.h"
 #include "TAnswerTable.h"
+#include "TLinePieces.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -112,12 +113,20 @@ class TWebService : public QObject {
   bool RowsHaveTabs(int tabs) const;
   // The rows of the answer as a table that shares its bytes and outlives
   // this result set for as long as it is held; the cursor is not moved.
-  // With longestPerColumn > 0 the table also notes, for every field (the
-  // first piece when there are no field names), that many rows whose value
-  // has the most bytes. Built once per answer. Throws std::bad_alloc.
+  // With longestPerColumn > 0 the table also notes, for each of the first
+  // MostMeasuredColumns fields (the first piece when there are no field
+  // names), that many rows whose value has the most bytes. Built once per
+  // answer. Throws std::bad_alloc.
+  static constexpr int MostMeasuredColumns = 4096;
   std::shared_ptr<const TAnswerTable> Table(int longestPerColumn = 0);
-  const QStringList &FieldNames() const { return FFieldNames; }
-  int FieldCount() const { return int(FFieldNames.size()); }
+  // The field names as strings, made on the first call: they cost twice
+  // the header's bytes and more, which a reader of answers of any size
+  // avoids with FieldNameView.
+  const QStringList &FieldNames() const;
+  int FieldCount() const { return FFieldCount; }
+  // A field name as the answer holds it (escapes kept, not decoded); empty
+  // for an index out of range. Valid until the next Execute.
+  QByteArrayView FieldNameView(int fieldIndex) const;
 
   // The time stamp that ends the request URL: local time as an OLE
   // Automation day count, 15 significant digits, the locale's decimal
@@ -176,22 +185,26 @@ class TWebService : public QObject {
   int FRowCount = 0;
   bool FAllLines = true;     // false when there were more than INT_MAX
   bool FErrorAnswer = false;  // "$ERR": its rows start with the first line
-  QStringList FFieldNames;
+  // The header's pieces; the names as strings only once asked for.
+  TLinePieces FHeader;
+  qsizetype FHeaderEnd = -1;  // -1 when the answer has no header
+  int FFieldCount = 0;
+  mutable QStringList FFieldNames;
+  mutable bool FNamesMade = false;
 
   // The row last located, so that Next moves on from it.
   int FLineRow = -1;
   qsizetype FLineBegin = 0;
   qsizetype FLineEnd = 0;
   qsizetype FLineNext = 0;  // where the line after it begins
-  // Pieces of the row at FValuesRow, escaped until first read; a piece
-  // read with an escape in it then points into FUnescaped, which holds
-  // room for the whole line so that it never moves while the row stays.
-  struct Piece {
-    const char *data;
-    qsizetype size;
-    bool unescaped;
-  };
+  // Pieces of the row at FValuesRow, up to the number of fields. The
+  // first piece read with an escape in it has the row's pieces up to it
+  // written into FUnescaped with their escapes undone, each ended by a NUL
+  // (which no answer holds), and so on as later ones are read: it is given
+  // room for the whole line at once, so that it never moves while the row
+  // stays, and holds no more than the pieces read.
   int FValuesRow = -1;
-  std::vector<Piece> FValues;
+  TLinePieces FValues;
+  TLinePieces FUnescapedPieces;
   std::string FUnescaped;
 };

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLabel>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -18,10 +19,31 @@ constexpr int kNewColumnWidth = 50;
 // bytes. A value shorter in bytes but wider in pixels is caught when its
 // row is painted (TXGridView::SetFitPaintedRows).
 constexpr int kMeasuredPerColumn = 16;
+// A caption, or a value measured, is taken up to this many bytes: far
+// wider than any screen already, where a whole answer on one line would
+// cost gigabytes of strings and minutes of text layout.
+constexpr qsizetype kMostTextBytes = 4096;
+// Columns shown at most: MySQL's own bound on a table's columns. An answer
+// with more is a page gone wrong (a header of millions of tabs), where a
+// column each would take the grid minutes and gigabytes.
+constexpr int kMostColumns = 4096;
 
-void ShowRows(TWebService &ws, TXGridView *listView) {
+// The bytes as text, cut at kMostTextBytes with an ellipsis (and without
+// the character the cut may have broken).
+QString Shown(QByteArrayView bytes) {
+  if (bytes.size() <= kMostTextBytes) return QString::fromLocal8Bit(bytes);
+  QString text = QString::fromLocal8Bit(bytes.first(kMostTextBytes));
+  if (text.endsWith(QChar::ReplacementCharacter)) text.chop(1);
+  return text + QChar(0x2026);
+}
+
+// Returns the number of columns shown.
+int ShowRows(TWebService &ws, TXGridView *listView) {
   const std::shared_ptr<const TAnswerTable> table = ws.Table(kMeasuredPerColumn);
-  QStringList captions = table->FieldNames();
+  const int shown = std::min(table->FieldCount(), kMostColumns);
+  QStringList captions;
+  captions.reserve(shown);
+  for (int column = 0; column < shown; ++column) captions << Shown(table->FieldName(column));
   // Rows without field names (an empty header line, or "$ERR " with no
   // message): their first values, rather than nothing.
   if (captions.isEmpty() && table->RowCount() > 0) captions << QStringLiteral("(sans nom)");
@@ -31,13 +53,19 @@ void ShowRows(TWebService &ws, TXGridView *listView) {
   }
   QByteArray spare;
   for (int column = 0; column < captions.size(); ++column) {
-    for (const int row : table->LongestRows(column))
-      listView->FitColumnWidth(column, QString::fromLocal8Bit(table->Value(row, column, spare)));
+    for (const int row : table->LongestRows(column)) {
+      // Unescaped from its first bytes only: an escape cut in two stays a
+      // backslash, about as wide.
+      const QByteArrayView raw = table->RawValue(row, column);
+      TAnswerTable::Unescape(raw.first(std::min(kMostTextBytes, raw.size())), spare);
+      listView->FitColumnWidth(column, Shown(spare));
+    }
   }
   listView->SetFitPaintedRows(true);
   listView->SetRows(std::make_shared<TAnswerRows>(table));
   // Where a walk of every row leaves the result set.
   ws.RowIndex = ws.RecordCount();
+  return shown;
 }
 
 }  // namespace
@@ -59,8 +87,11 @@ void FillListView(TWebService &ws, TXGridView *listView, QLabel *infoLabel, cons
     if (!ws.ErrorText.isEmpty()) {
       infoLabel->setText(ws.ErrorText);
     } else {
-      infoLabel->setText(QString::number(ws.RecordCount()) + QStringLiteral(" enregistrement(s)"));
-      ShowRows(ws, listView);
+      const QString info = QString::number(ws.RecordCount()) + QStringLiteral(" enregistrement(s)");
+      infoLabel->setText(info);
+      const int shown = ShowRows(ws, listView);
+      if (shown < ws.FieldCount())
+        infoLabel->setText(info + QStringLiteral(" (%1 colonnes affichées sur %2)").arg(shown).arg(ws.FieldCount()));
     }
   } catch (...) {
     infoLabel->setToolTip(infoLabel->text());

@@ -93,6 +93,8 @@ QString ForCurl(const QString &host, const TCurlFailure &failure) {
       return failure.answered ? CutShort(host) : NoAnswer(host);
     case CURLE_SEND_ERROR:
       return SendFailed(host);
+    case CURLE_SEND_FAIL_REWIND:
+      return CutAfterSending(host);
     case CURLE_OUT_OF_MEMORY:
       return OutOfMemory(host);
     default:
@@ -206,8 +208,9 @@ QString NotHttp(const QString &host) {
 }
 
 QString NoAnswer(const QString &host) {
-  return QStringLiteral("Le serveur web « %1 » a fermé la connexion sans répondre : réessayez, "
-                        "et si cela se répète, consultez le journal d'erreurs du serveur web")
+  return QStringLiteral("Le serveur web « %1 » a fermé la connexion sans répondre : la requête a "
+                        "peut-être été exécutée ; vérifiez-le avant de la relancer, et si cela se "
+                        "répète, consultez le journal d'erreurs du serveur web")
       .arg(host);
 }
 
@@ -221,6 +224,13 @@ QString CutShort(const QString &host) {
 QString SendFailed(const QString &host) {
   return QStringLiteral("L'envoi de la requête au serveur web « %1 » a été coupé : réessayez, et "
                         "vérifiez votre accès au réseau")
+      .arg(host);
+}
+
+QString CutAfterSending(const QString &host) {
+  return QStringLiteral("La connexion avec le serveur web « %1 » a été coupée après l'envoi de la "
+                        "requête, sans réponse : la requête a peut-être été exécutée ; vérifiez-le "
+                        "avant de la relancer")
       .arg(host);
 }
 
@@ -257,11 +267,20 @@ QString RedirectDowngrade(const QString &host, const QString &target) {
                      .arg(host, target));
 }
 
-QString RedirectOtherHost(const QString &host, const QString &target) {
-  return OneLine(QStringLiteral("Le serveur web « %1 » renvoie vers un autre serveur, « %2 » : la "
-                                "redirection est refusée pour ne pas lui confier le mot de passe ; "
-                                "mettez dans la connexion l'adresse du serveur qui répond")
+QString RedirectOtherOrigin(const QString &host, const QString &target) {
+  return OneLine(QStringLiteral("Le serveur web « %1 » renvoie la requête vers « %2 », qui n'a pas "
+                                "le même protocole, serveur et port : la redirection est refusée pour "
+                                "ne pas y envoyer le mot de passe et la requête ; mettez dans la "
+                                "connexion l'adresse du serveur web qui répond")
                      .arg(host, target));
+}
+
+QString WebPage(const QString &host) {
+  return QStringLiteral("Le serveur web « %1 » a répondu par une page web (HTML) et non par le texte "
+                        "de ws.php : vérifiez l'adresse du serveur web dans la connexion (le dossier "
+                        "qui contient ws.php) ; ce peut être une page de connexion ou d'erreur du "
+                        "serveur")
+      .arg(host);
 }
 
 QString Exchange(const QString &host, const QString &detail) {

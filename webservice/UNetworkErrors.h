@@ -40,15 +40,23 @@ QString CertificateRevoked(const QString &host);
 QString CertificateRefused(const QString &host, const QString &detail);
 QString SecureChannel(const QString &host, const QString &detail);
 QString NotHttp(const QString &host);
+// The request went out and the connection closed without an answer: the
+// statement may have run as well.
 QString NoAnswer(const QString &host);
 QString CutShort(const QString &host);
 QString SendFailed(const QString &host);
+// The connection broke after the request had gone out, before any answer:
+// the statement may have run, so it is not sent again.
+QString CutAfterSending(const QString &host);
 QString TooLarge(const QString &host, qint64 maxBytes);
 QString OutOfMemory(const QString &host);
 QString TooManyRedirects(const QString &host, int most);
 QString RedirectScheme(const QString &host, const QString &target);
 QString RedirectDowngrade(const QString &host, const QString &target);
-QString RedirectOtherHost(const QString &host, const QString &target);
+QString RedirectOtherOrigin(const QString &host, const QString &target);
+// An HTML page (a login or error page of the web server) in place of
+// ws.php's text.
+QString WebPage(const QString &host);
 QString Exchange(const QString &host, const QString &detail);
 QString ClientFailure(const QString &detail);
 QString TransferUnfinished();

@@ -76,9 +76,12 @@ int RecordingServer::Connections() const {
   return FConnections;
 }
 
-RecordingServer::Reply RecordingServer::Ok(const QByteArray &body) {
-  return {"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
-              QByteArray::number(body.size()) + "\r\n\r\n" + body,
+RecordingServer::Reply RecordingServer::Ok(const QByteArray &body) { return Typed("text/html", body); }
+
+RecordingServer::Reply RecordingServer::Typed(const QByteArray &contentType, const QByteArray &body) {
+  const QByteArray type = contentType.isEmpty() ? QByteArray() : "Content-Type: " + contentType + "\r\n";
+  return {"HTTP/1.1 200 OK\r\n" + type + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
+              body,
           After::Keep};
 }
 

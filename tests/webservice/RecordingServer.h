@@ -46,7 +46,10 @@ class RecordingServer {
   QList<Request> Requests() const;
   int Connections() const;
 
+  // A 200 answer served as text/html, as PHP serves a script's output
+  // unless told otherwise.
   static Reply Ok(const QByteArray &body);
+  static Reply Typed(const QByteArray &contentType, const QByteArray &body);
   static Reply Status(int code, const QByteArray &reason, const QByteArray &extraHeaders = {});
 
  private:

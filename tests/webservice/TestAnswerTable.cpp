@@ -189,6 +189,58 @@ class TestAnswerTable : public QObject {
     QByteArray spare;
     QCOMPARE(table->Value(19999, 0, spare).toByteArray(), QByteArray("19999"));
   }
+
+  // Many short lines, where the table notes only some rows' places: every
+  // row found, in any order, with each kind of line break; and the field
+  // names of a huge header.
+  void manyShortLines_data() {
+    QTest::addColumn<QByteArray>("lineBreak");
+    QTest::newRow("LF") << QByteArray("\n");
+    QTest::newRow("CR LF") << QByteArray("\r\n");
+    QTest::newRow("CR") << QByteArray("\r");
+  }
+
+  void manyShortLines() {
+    QFETCH(QByteArray, lineBreak);
+    constexpr int kRows = 100000;
+    QByteArray answer = "n\tm" + lineBreak;
+    for (int i = 0; i < kRows; ++i) {
+      // Mostly one byte, now and then empty or longer.
+      if (i % 97 == 0)
+        answer += lineBreak;
+      else if (i % 101 == 0)
+        answer += QByteArray::number(i) + "\tx\\ty" + lineBreak;
+      else
+        answer += QByteArray::number(i % 10) + lineBreak;
+    }
+    Answered a(answer);
+    const std::shared_ptr<const TAnswerTable> table = a.ws.Table(4);
+    QCOMPARE(table->RowCount(), kRows);
+    std::vector<int> order(kRows);
+    for (int i = 0; i < kRows; ++i) order[size_t(i)] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(3));
+    order.insert(order.end(), {kRows - 1, 0, 1, 2, kRows - 2, kRows - 1});
+    QByteArray spare;
+    for (const int row : order) {
+      const QByteArray expected = row % 97 == 0    ? QByteArray()
+                                  : row % 101 == 0 ? QByteArray::number(row) + "\tx\\ty"
+                                                   : QByteArray::number(row % 10);
+      QCOMPARE(table->RowText(row).toByteArray(), expected);
+      if (row % 101 == 0 && row % 97 != 0) QCOMPARE(table->Value(row, 1, spare).toByteArray(), QByteArray("x\ty"));
+    }
+    QCOMPARE(table->LongestRows(1), (std::vector<int>{101, 202, 303, 404}));
+
+    QByteArray header;
+    for (int i = 0; i < 100000; ++i) header += "name" + QByteArray::number(i) + '\t';
+    a.Serve(header + "\n1\n");
+    const std::shared_ptr<const TAnswerTable> wide = a.ws.Table(16);
+    QCOMPARE(wide->FieldCount(), 100000);
+    QCOMPARE(wide->FieldName(99999).toByteArray(), QByteArray("name99999"));
+    QCOMPARE(wide->FieldName(4097).toByteArray(), QByteArray("name4097"));
+    QCOMPARE(wide->FieldNames().value(50000), QString("name50000"));
+    QCOMPARE(wide->LongestRows(0), std::vector<int>{0});
+    QVERIFY(wide->LongestRows(TWebService::MostMeasuredColumns).empty());
+  }
 };
 
 QTEST_GUILESS_MAIN(TestAnswerTable)

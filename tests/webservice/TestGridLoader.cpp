@@ -244,6 +244,35 @@ class TestGridLoader : public QObject {
     QCOMPARE(page.grid->columnWidth(1), 50);
   }
 
+  // A caption or a value of megabytes (an answer gone wrong, all on one
+  // line) is taken up to its first 4096 bytes: the caption shown with an
+  // ellipsis, without the character the cut broke, the widths those bytes'.
+  void hugeCaptionAndValue() {
+    Page page;
+    const QByteArray e = "\xc3\xa9";
+    const QByteArray name = "x" + e.repeated(300000);
+    page.Fill(name + "\tb\n1\t" + QByteArray(3 << 20, 'y') + "\n");
+    QCOMPARE(page.label->text(), QString("1 enregistrement(s)"));
+    const QString shown = "x" + QString(2047, QChar(0xe9)) + QChar(0x2026);
+    QCOMPARE(page.grid->Captions(), (QStringList{shown, "b"}));
+    QCOMPARE(page.grid->columnWidth(0), page.grid->TextWidth(shown) + 20);
+    QCOMPARE(page.grid->columnWidth(1), page.grid->TextWidth(QString(4096, QLatin1Char('y'))) + 20);
+    QCOMPARE(page.grid->CellText(0, 1).size(), 3 << 20);  // the value itself is whole
+  }
+
+  // A header of a million tabs (a page gone wrong): the first 4096 columns
+  // are shown, promptly, and the label says how many the answer had.
+  void headerOfTooManyColumns() {
+    Page page;
+    QByteArray header = "a";
+    for (int i = 1; i < 1000000; ++i) header += "\tc";
+    page.Fill(header + "\n1\t2\n");
+    QCOMPARE(page.label->text(), QString("1 enregistrement(s) (4096 colonnes affichées sur 1000000)"));
+    QCOMPARE(page.grid->ColumnCount(), 4096);
+    QCOMPARE(page.grid->Captions().first(), QString("a"));
+    QCOMPARE(page.grid->CellText(0, 1), QString("2"));
+  }
+
   // Once the user has sorted the grid, the next fill comes sorted by the
   // first column, ascending, with the sort state reset.
   void fillOfASortedGrid() {

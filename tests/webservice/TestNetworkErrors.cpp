@@ -50,6 +50,11 @@ class TestNetworkErrors : public QObject {
     QTest::newRow("sending cut") << int(CURLE_SEND_ERROR) << 0L << "Connection reset by peer"
         << QStringLiteral("L'envoi de la requête au serveur web « db.exemple.org » a été coupé : "
                           "réessayez, et vérifiez votre accès au réseau");
+    QTest::newRow("kept connection died after sending") << int(CURLE_SEND_FAIL_REWIND) << 0L
+        << "seek callback returned error 1"
+        << QStringLiteral("La connexion avec le serveur web « db.exemple.org » a été coupée après "
+                          "l'envoi de la requête, sans réponse : la requête a peut-être été exécutée ; "
+                          "vérifiez-le avant de la relancer");
     QTest::newRow("out of memory") << int(CURLE_OUT_OF_MEMORY) << 0L << ""
         << QStringLiteral("Mémoire insuffisante pour la réponse du serveur web « db.exemple.org » : "
                           "limitez les lignes ou les colonnes demandées, ou fermez d'autres programmes");
@@ -111,7 +116,7 @@ class TestNetworkErrors : public QObject {
 
   // A redirect from https to http: no loopback server speaks https here.
   void redirectDowngrade() {
-    QCOMPARE(THttpClient::RedirectRefusal("https://db.exemple.org/ws.php?1", "http://db.exemple.org/ws.php?1"),
+    QCOMPARE(THttpClient::RedirectRefusal("https://db.exemple.org/ws.php?1", "http://db.exemple.org/ws.php?1", true),
              QStringLiteral("Le serveur web « db.exemple.org » renvoie de https vers "
                             "« http://db.exemple.org/ws.php?1 », une adresse non chiffrée : la redirection "
                             "est refusée pour protéger le mot de passe ; vérifiez l'adresse du serveur web "

@@ -338,6 +338,74 @@ class TestWebServiceResultSet : public QObject {
     QCOMPARE(a.ws.ErrorText, QString("GetValue Field Error"));
   }
 
+  // A header of many names, past what is kept as strings: counted, read
+  // by position and looked up by name in its bytes, decoded and without
+  // regard to case; its rows read at any field.
+  void hugeHeader() {
+    constexpr int kFields = 300000;
+    QByteArray header;
+    for (int i = 0; i < kFields; ++i) header += "f" + QByteArray::number(i) + '\t';
+    header += "Caf\xc3\xa9";
+    const QByteArray row = "a\tb\\nc\t" + QByteArray("\t").repeated(kFields - 2) + "fin\\t\n";
+    Answered a(header + '\n' + row + row);
+    QCOMPARE(a.ws.FieldCount(), kFields + 1);
+    QCOMPARE(a.ws.FieldNameView(0).toByteArray(), QByteArray("f0"));
+    QCOMPARE(a.ws.FieldNameView(123456).toByteArray(), QByteArray("f123456"));
+    QCOMPARE(a.ws.FieldNameView(kFields).toByteArray(), QByteArray("Caf\xc3\xa9"));
+    QVERIFY(a.ws.FieldNameView(kFields + 1).isEmpty());
+    QVERIFY(a.ws.FieldNameView(-1).isEmpty());
+    QCOMPARE(a.ws.RecordCount(), 2);
+    for (; !a.ws.Eof(); a.ws.Next()) {
+      QCOMPARE(a.ws.GetValue("CAF\u00c9"), QString("fin\t"));
+      QCOMPARE(a.ws.GetValue("F1"), QString("b\nc"));
+      QCOMPARE(a.ws.GetValue("f0"), QString("a"));
+      QCOMPARE(a.ws.GetValue(200000), QString());
+      QCOMPARE(a.ws.ErrorText, QString());
+    }
+    a.ws.RowIndex = 0;
+    QCOMPARE(a.ws.GetValue("f300001"), QString());
+    QCOMPARE(a.ws.ErrorText, QString("GetValue Field Error"));
+    // The names as strings, when a reader asks for them.
+    QCOMPARE(a.ws.FieldNames().size(), kFields + 1);
+    QCOMPARE(a.ws.FieldNames().last(), QString("Caf\u00e9"));
+
+    // One huge name, the whole answer on one line.
+    Answered b(QByteArray(4 << 20, 'h'));
+    QCOMPARE(b.ws.FieldCount(), 1);
+    QCOMPARE(b.ws.FieldNameView(0).size(), 4 << 20);
+    QCOMPARE(b.ws.RecordCount(), 0);
+    QCOMPARE(b.ws.GetValue("h"), QString());
+  }
+
+  // A single row of megabytes and thousands of values, escaped ones among
+  // them, read in any order: the values right, and each at the same place
+  // while the cursor stays.
+  void hugeRow() {
+    constexpr int kFields = 10000;
+    QByteArray header;
+    QByteArray row;
+    QStringList expected;
+    for (int i = 0; i < kFields; ++i) {
+      header += (i ? "\t" : "") + QByteArray("c") + QByteArray::number(i);
+      QByteArray value = QByteArray::number(i);
+      if (i % 3 == 0) value += "\\n" + QByteArray::number(i);
+      if (i == 7777) value = QByteArray(3 << 20, 'v') + "\\tend";
+      row += (i ? "\t" : "") + value;
+      expected << QString::fromLatin1(value).replace("\\n", "\n").replace("\\t", "\t");
+    }
+    Answered a(header + '\n' + row + "\textra\tpieces\n");
+    QCOMPARE(a.ws.FieldCount(), kFields);
+    QList<QByteArrayView> views(kFields);
+    for (const int i : {9999, 7777, 0, 5000, 5001, 3, 4096, 4095, 64, 63, 1}) views[i] = a.ws.GetValueView(i);
+    for (int i = 0; i < kFields; ++i) {
+      const QByteArrayView view = a.ws.GetValueView(i);
+      if (!views[i].isNull()) QVERIFY2(view.data() == views[i].data(), qPrintable(QString::number(i)));
+      views[i] = view;
+    }
+    for (int i = 0; i < kFields; ++i) QCOMPARE(QString::fromLatin1(views[i]), expected[i]);
+    QVERIFY(a.ws.GetValueView(kFields).isEmpty());
+  }
+
   // A large answer walks to its last row with the right values.
   void manyRows() {
     constexpr int kRows = 200000;

@@ -346,6 +346,62 @@ class TestWebServiceWire : public QObject {
     QCOMPARE(server.Connections(), 1);
   }
 
+  // A connection idle for longer than common servers keep one open is not
+  // reused: the server may be closing it just as the request goes out.
+  void idleConnectionNotReused() {
+    RecordingServer server;
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute("select 1");
+    ws.Execute("select 2");
+    QTest::qSleep(4200);
+    ws.Execute("select 3");
+    QCOMPARE(ws.ErrorText, QString());
+    const auto requests = server.Requests();
+    QCOMPARE(requests.size(), 3);
+    QCOMPARE(requests[1].connection, requests[0].connection);
+    QVERIFY(requests[2].connection != requests[1].connection);
+  }
+
+  // The server dies after reading the second statement, on the connection
+  // kept from the first: libcurl would send it again on a fresh connection
+  // and report that one's answer. The statement may have run: it must not
+  // run again, and the user must be told.
+  void statementNeverSentTwice_data() {
+    QTest::addColumn<After>("death");
+    QTest::newRow("closed after reading") << After::Close;
+    QTest::newRow("reset after reading") << After::Reset;
+  }
+
+  void statementNeverSentTwice() {
+    QFETCH(After, death);
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Ok("A\n1\n"));
+    server.Enqueue({QByteArray(), death});  // reads the request, answers nothing
+    server.Enqueue(RecordingServer::Ok("A\nsent twice\n"));
+    server.Enqueue(RecordingServer::Ok("A\n3\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute("insert 1");
+    QCOMPARE(ws.ErrorText, QString());
+    ws.Execute("insert 2");
+
+    QCOMPARE(ws.ErrorText,
+             QStringLiteral("La connexion avec le serveur web « 127.0.0.1 » a été coupée après l'envoi "
+                            "de la requête, sans réponse : la requête a peut-être été exécutée ; "
+                            "vérifiez-le avant de la relancer - URL:") +
+                 server.Url() + "/ws.php?1.5");
+    CheckOnlyErrorLine(ws);
+    QList<QByteArray> statements;
+    for (const RecordingServer::Request &request : server.Requests()) statements << request.body;
+    QCOMPARE(statements, (QList<QByteArray>{"WS_query=insert+1", "WS_query=insert+2"}));
+
+    // The client goes on, on a fresh connection.
+    ws.Execute("insert 3");
+    QCOMPARE(ws.ErrorText, QString());
+    QCOMPARE(ws.GetValue("A"), QString("sent twice"));
+  }
+
   void proxyFromEnvironment() {
     RecordingServer proxy;
     proxy.Enqueue(RecordingServer::Ok("A\nvia proxy\n"));
@@ -379,8 +435,9 @@ class TestWebServiceWire : public QObject {
         "cela se répète, consultez le journal d'erreurs du serveur web et ses limites de temps et "
         "de mémoire pour PHP - URL:%1");
     const QString nothing = QStringLiteral(
-        "Le serveur web « 127.0.0.1 » a fermé la connexion sans répondre : réessayez, et si cela "
-        "se répète, consultez le journal d'erreurs du serveur web - URL:%1");
+        "Le serveur web « 127.0.0.1 » a fermé la connexion sans répondre : la requête a peut-être "
+        "été exécutée ; vérifiez-le avant de la relancer, et si cela se répète, consultez le journal "
+        "d'erreurs du serveur web - URL:%1");
     const QString notHttp = QStringLiteral(
         "Le serveur « 127.0.0.1 » a répondu autre chose que du HTTP : vérifiez que l'adresse et le "
         "port dans la connexion sont ceux du serveur web - URL:%1");
@@ -534,28 +591,35 @@ class TestWebServiceWire : public QObject {
     QCOMPARE(server.Connections(), 0);
   }
 
+  // 307 and 308 send the form again, to the same origin; 301, 302 and 303
+  // go on with a GET without it, and a form once dropped stays dropped.
   void redirectFollowed_data() {
-    QTest::addColumn<int>("code");
+    QTest::addColumn<QList<int>>("codes");
     QTest::addColumn<bool>("absolute");
-    QTest::addColumn<QByteArray>("method");  // of the second request
+    QTest::addColumn<QByteArray>("method");  // of every request after the first
 
-    QTest::newRow("301") << 301 << false << QByteArray("POST");
-    QTest::newRow("302") << 302 << false << QByteArray("POST");
-    QTest::newRow("302, absolute Location") << 302 << true << QByteArray("POST");
-    QTest::newRow("307") << 307 << false << QByteArray("POST");
-    QTest::newRow("308") << 308 << true << QByteArray("POST");
-    QTest::newRow("303 fetches without the form") << 303 << false << QByteArray("GET");
+    QTest::newRow("301") << QList<int>{301} << false << QByteArray("GET");
+    QTest::newRow("302") << QList<int>{302} << false << QByteArray("GET");
+    QTest::newRow("302, absolute Location") << QList<int>{302} << true << QByteArray("GET");
+    QTest::newRow("303") << QList<int>{303} << false << QByteArray("GET");
+    QTest::newRow("307") << QList<int>{307} << false << QByteArray("POST");
+    QTest::newRow("308, absolute Location") << QList<int>{308} << true << QByteArray("POST");
+    QTest::newRow("307 then 308") << QList<int>{307, 308} << false << QByteArray("POST");
+    QTest::newRow("302 then 307: no form back") << QList<int>{302, 307} << false << QByteArray("GET");
   }
 
   void redirectFollowed() {
-    QFETCH(int, code);
+    QFETCH(QList<int>, codes);
     QFETCH(bool, absolute);
     QFETCH(QByteArray, method);
 
     RecordingServer server;
-    const QByteArray target = "/moved/ws.php?1.5";
-    const QByteArray location = (absolute ? server.Url().toLatin1() : QByteArray()) + target;
-    server.Enqueue(RecordingServer::Status(code, "Moved", "Location: " + location + "\r\n"));
+    QList<QByteArray> targets;
+    for (int i = 0; i < codes.size(); ++i) {
+      targets << "/moved" + QByteArray::number(i) + "/ws.php?1.5";
+      const QByteArray location = (absolute ? server.Url().toLatin1() : QByteArray()) + targets.last();
+      server.Enqueue(RecordingServer::Status(codes[i], "Moved", "Location: " + location + "\r\n"));
+    }
     server.Enqueue(RecordingServer::Ok("A\nmoved\n"));
     TWebService ws;
     Aim(ws, server.Url());
@@ -565,45 +629,159 @@ class TestWebServiceWire : public QObject {
     QCOMPARE(ws.ErrorText, QString());
     QCOMPARE(ws.GetValue("A"), QString("moved"));
     const auto requests = server.Requests();
-    QCOMPARE(requests.size(), 2);
-    QCOMPARE(requests[1].RequestLine(), method + ' ' + target + " HTTP/1.1");
-    QCOMPARE(requests[1].body, method == "POST" ? requests[0].body : QByteArray());
+    QCOMPARE(requests.size(), codes.size() + 1);
     QVERIFY(requests[0].body.contains("WS_pwd="));
+    for (int i = 0; i < codes.size(); ++i) {
+      QCOMPARE(requests[i + 1].RequestLine(), method + ' ' + targets[i] + " HTTP/1.1");
+      QCOMPARE(requests[i + 1].body, method == "POST" ? requests[0].body : QByteArray());
+    }
   }
 
-  void redirectRefused_data() {
-    QTest::addColumn<QByteArray>("location");  // %1 is the server's port
-    QTest::addColumn<QString>("reason");
-
-    const QString scheme = QStringLiteral(
-        "Le serveur web « 127.0.0.1 » renvoie vers « %1 », qui n'est pas une adresse http ou https : "
-        "la redirection est refusée ; vérifiez l'adresse du serveur web dans la connexion");
-    QTest::newRow("to file:") << QByteArray("file:///etc/passwd") << scheme.arg("file:///etc/passwd");
-    QTest::newRow("to ftp:") << QByteArray("ftp://127.0.0.1:%1/ws.php")
-        << scheme.arg("ftp://127.0.0.1:%1/ws.php");
-    QTest::newRow("to another host") << QByteArray("http://localhost:%1/ws.php")
-        << QStringLiteral("Le serveur web « 127.0.0.1 » renvoie vers un autre serveur, "
-                          "« http://localhost:%1/ws.php » : la redirection est refusée pour ne pas lui "
-                          "confier le mot de passe ; mettez dans la connexion l'adresse du serveur qui "
-                          "répond");
+  // A GET without the form may go to another origin: it carries neither the
+  // password nor the statement.
+  void redirectToOtherOriginAsGet_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("otherPort");  // else the same port under another host name
+    QTest::newRow("302 to another port") << 302 << true;
+    QTest::newRow("301 to another host") << 301 << false;
+    QTest::newRow("303 to another port") << 303 << true;
   }
 
-  void redirectRefused() {
-    QFETCH(QByteArray, location);
-    QFETCH(QString, reason);
-
+  void redirectToOtherOriginAsGet() {
+    QFETCH(int, code);
+    QFETCH(bool, otherPort);
     RecordingServer server;
-    const QByteArray port = QByteArray::number(server.Port());
-    server.Enqueue(RecordingServer::Status(302, "Found", "Location: " + location.replace("%1", port) + "\r\n"));
+    RecordingServer other;
+    RecordingServer &target = otherPort ? other : server;
+    const QByteArray location = otherPort ? other.Url().toLatin1() + "/ws.php?1.5"
+                                          : "http://localhost:" + QByteArray::number(server.Port()) + "/ws.php?1.5";
+    server.Enqueue(RecordingServer::Status(code, "Moved", "Location: " + location + "\r\n"));
+    target.Enqueue(RecordingServer::Ok("A\nelsewhere\n"));
     TWebService ws;
     Aim(ws, server.Url());
     ws.Password = "secret";
     ws.Execute("select 1");
 
-    QCOMPARE(ws.ErrorText,
-             reason.replace("%1", QString::fromLatin1(port)) + " - URL:" + server.Url() + "/ws.php?1.5");
+    QCOMPARE(ws.ErrorText, QString());
+    QCOMPARE(ws.GetValue("A"), QString("elsewhere"));
+    const auto requests = target.Requests();
+    const RecordingServer::Request &last = requests.last();
+    QCOMPARE(last.RequestLine(), QByteArray("GET /ws.php?1.5 HTTP/1.1"));
+    QCOMPARE(last.body, QByteArray());
+  }
+
+  void redirectRefused_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("location");  // %1 is the server's port, %2 another's
+    QTest::addColumn<QString>("reason");
+
+    const QString scheme = QStringLiteral(
+        "Le serveur web « 127.0.0.1 » renvoie vers « %1 », qui n'est pas une adresse http ou https : "
+        "la redirection est refusée ; vérifiez l'adresse du serveur web dans la connexion");
+    const QString origin = QStringLiteral(
+        "Le serveur web « 127.0.0.1 » renvoie la requête vers « %1 », qui n'a pas le même protocole, "
+        "serveur et port : la redirection est refusée pour ne pas y envoyer le mot de passe et la "
+        "requête ; mettez dans la connexion l'adresse du serveur web qui répond");
+    QTest::newRow("302 to file:") << 302 << QByteArray("file:///etc/passwd") << scheme.arg("file:///etc/passwd");
+    QTest::newRow("302 to ftp:") << 302 << QByteArray("ftp://127.0.0.1:%1/ws.php")
+        << scheme.arg("ftp://127.0.0.1:%1/ws.php");
+    QTest::newRow("307 to another port of the host") << 307 << QByteArray("http://127.0.0.1:%2/ws.php?1.5")
+        << origin.arg("http://127.0.0.1:%2/ws.php?1.5");
+    QTest::newRow("308 to another host name") << 308 << QByteArray("http://localhost:%1/ws.php?1.5")
+        << origin.arg("http://localhost:%1/ws.php?1.5");
+    QTest::newRow("307 to https on the port") << 307 << QByteArray("https://127.0.0.1:%1/ws.php?1.5")
+        << origin.arg("https://127.0.0.1:%1/ws.php?1.5");
+  }
+
+  void redirectRefused() {
+    QFETCH(int, code);
+    QFETCH(QByteArray, location);
+    QFETCH(QString, reason);
+
+    RecordingServer server;
+    RecordingServer other;
+    const QByteArray port = QByteArray::number(server.Port());
+    const QByteArray otherPort = QByteArray::number(other.Port());
+    location.replace("%1", port).replace("%2", otherPort);
+    server.Enqueue(RecordingServer::Status(code, "Moved", "Location: " + location + "\r\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Password = "secret";
+    ws.Execute("select 1");
+
+    QCOMPARE(ws.ErrorText, reason.replace("%1", QString::fromLatin1(port)).replace("%2", QString::fromLatin1(otherPort)) +
+                               " - URL:" + server.Url() + "/ws.php?1.5");
     CheckOnlyErrorLine(ws);
     QCOMPARE(server.Requests().size(), 1);
+    QCOMPARE(other.Requests().size(), 0);
+  }
+
+  // A web page in place of ws.php's text, told apart conservatively: served
+  // as HTML and beginning like an HTML document.
+  void webPageAnswer_data() {
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("page");
+
+    const QByteArray document = "<!DOCTYPE html>\n<html><head><title>Connexion</title></head></html>\n";
+    QTest::newRow("login page") << QByteArray("text/html; charset=UTF-8") << document << true;
+    QTest::newRow("html tag, upper case, after a BOM and blanks") << QByteArray("Text/HTML")
+        << QByteArray("\xEF\xBB\xBF \r\n<HTML lang=\"fr\">\n<body>Erreur</body></HTML>") << true;
+    QTest::newRow("old doctype") << QByteArray("text/html")
+        << QByteArray("<!doctype HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">\n<html>") << true;
+    QTest::newRow("ws.php's text served as HTML") << QByteArray("text/html") << QByteArray("A\tB\n1\t2\n") << false;
+    QTest::newRow("a document served as plain text") << QByteArray("text/plain") << document << false;
+    QTest::newRow("no content type") << QByteArray() << document << false;
+    QTest::newRow("a field name that begins with <html") << QByteArray("text/html")
+        << QByteArray("<html_id>\tB\n1\t2\n") << false;
+    QTest::newRow("a field name that is <html") << QByteArray("text/html") << QByteArray("<html\tB\n1\t2\n")
+        << false;
+  }
+
+  void webPageAnswer() {
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+    QFETCH(bool, page);
+
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Typed(contentType, body));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Execute("select 1");
+    if (page) {
+      QCOMPARE(ws.ErrorText,
+               QStringLiteral("Le serveur web « 127.0.0.1 » a répondu par une page web (HTML) et non par "
+                              "le texte de ws.php : vérifiez l'adresse du serveur web dans la connexion (le "
+                              "dossier qui contient ws.php) ; ce peut être une page de connexion ou d'erreur "
+                              "du serveur - URL:") +
+                   server.Url() + "/ws.php?1.5");
+      CheckOnlyErrorLine(ws);
+    } else {
+      QCOMPARE(ws.ErrorText, QString());
+      QCOMPARE(ws.RecordCount(), 1);
+    }
+  }
+
+  // A redirect to a login page: fetched without the form, and reported with
+  // the page's address rather than shown as rows.
+  void redirectToLoginPage() {
+    RecordingServer server;
+    server.Enqueue(RecordingServer::Status(302, "Found", "Location: /login?back=ws.php\r\n"));
+    server.Enqueue(RecordingServer::Typed("text/html; charset=UTF-8",
+                                          "<!DOCTYPE html>\n<html><form method=post>...</form></html>\n"));
+    TWebService ws;
+    Aim(ws, server.Url());
+    ws.Password = "secret";
+    ws.Execute("select 1");
+
+    QVERIFY2(ws.ErrorText.startsWith(QStringLiteral("Le serveur web « 127.0.0.1 » a répondu par une page web")),
+             qPrintable(ws.ErrorText));
+    QVERIFY2(ws.ErrorText.endsWith(" - URL:" + server.Url() + "/login?back=ws.php"), qPrintable(ws.ErrorText));
+    CheckOnlyErrorLine(ws);
+    const auto requests = server.Requests();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests[1].RequestLine(), QByteArray("GET /login?back=ws.php HTTP/1.1"));
+    QCOMPARE(requests[1].body, QByteArray());
   }
 
   void tooManyRedirects() {
@@ -625,33 +803,48 @@ class TestWebServiceWire : public QObject {
   void redirectPolicy_data() {
     QTest::addColumn<QByteArray>("from");
     QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<bool>("withForm");
     QTest::addColumn<bool>("allowed");
 
+    const QByteArray from = "http://db.example/ws.php?1";
     QTest::newRow("https down to http") << QByteArray("https://db.example/ws.php?1")
-        << QByteArray("http://db.example/ws.php?1") << false;
-    QTest::newRow("http up to https") << QByteArray("http://db.example/ws.php?1")
-        << QByteArray("https://db.example/ws.php?1") << true;
-    QTest::newRow("https, other port") << QByteArray("https://db.example/ws.php?1")
-        << QByteArray("https://db.example:8443/ws.php?1") << true;
-    QTest::newRow("host in other letter case") << QByteArray("http://db.example/ws.php?1")
-        << QByteArray("HTTP://DB.Example/x/ws.php?1") << true;
-    QTest::newRow("https, other host") << QByteArray("https://db.example/ws.php?1")
-        << QByteArray("https://evil.example/ws.php?1") << false;
+        << QByteArray("http://db.example/ws.php?1") << false << false;
+    QTest::newRow("https down to http, with the form") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("http://db.example/ws.php?1") << true << false;
+    QTest::newRow("same origin, other path, with the form") << from << QByteArray("http://db.example/x/ws.php?2")
+        << true << true;
+    QTest::newRow("default port written out") << from << QByteArray("http://db.example:80/ws.php?1") << true
+        << true;
+    QTest::newRow("https default port written out") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("https://db.example:443/ws.php?1") << true << true;
+    QTest::newRow("host in other letter case") << from << QByteArray("HTTP://DB.Example/x/ws.php?1") << true
+        << true;
+    QTest::newRow("http up to https, with the form") << from << QByteArray("https://db.example/ws.php?1")
+        << true << false;
+    QTest::newRow("http up to https, as a GET") << from << QByteArray("https://db.example/ws.php?1") << false
+        << true;
+    QTest::newRow("other port, with the form") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("https://db.example:8443/ws.php?1") << true << false;
+    QTest::newRow("other port, as a GET") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("https://db.example:8443/ws.php?1") << false << true;
+    QTest::newRow("other host, with the form") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("https://evil.example/ws.php?1") << true << false;
+    QTest::newRow("other host, as a GET") << QByteArray("https://db.example/ws.php?1")
+        << QByteArray("https://login.example/ws.php?1") << false << true;
     QTest::newRow("sub-domain is another host") << QByteArray("http://example.org/ws.php?1")
-        << QByteArray("http://db.example.org/ws.php?1") << false;
-    QTest::newRow("user info before the host") << QByteArray("http://db.example/ws.php?1")
-        << QByteArray("http://db.example@evil.example/ws.php?1") << false;
-    QTest::newRow("data:") << QByteArray("http://db.example/ws.php?1") << QByteArray("data:,hello")
-        << false;
-    QTest::newRow("scp:") << QByteArray("http://db.example/ws.php?1")
-        << QByteArray("scp://db.example/etc/passwd") << false;
+        << QByteArray("http://db.example.org/ws.php?1") << true << false;
+    QTest::newRow("user info before the host") << from << QByteArray("http://db.example@evil.example/ws.php?1")
+        << true << false;
+    QTest::newRow("data:") << from << QByteArray("data:,hello") << false << false;
+    QTest::newRow("scp:") << from << QByteArray("scp://db.example/etc/passwd") << false << false;
   }
 
   void redirectPolicy() {
     QFETCH(QByteArray, from);
     QFETCH(QByteArray, to);
+    QFETCH(bool, withForm);
     QFETCH(bool, allowed);
-    const QString refusal = THttpClient::RedirectRefusal(from, to);
+    const QString refusal = THttpClient::RedirectRefusal(from, to, withForm);
     QCOMPARE(refusal.isEmpty(), allowed);
   }
 };
