@@ -61,6 +61,7 @@ struct Reading {
   std::vector<Line> lines;
   bool error = false;
   QStringList names;
+  QList<QByteArray> rawNames;  // as the header holds them
   std::vector<Line> rows;
   std::vector<QList<QByteArray>> pieces;  // of each row, escapes kept
 
@@ -82,7 +83,8 @@ struct Reading {
     if (error) {
       rows = lines;
     } else {
-      for (const QByteArray &name : Pieces(Bytes(lines[0]))) names << QString::fromLocal8Bit(name);
+      rawNames = Pieces(Bytes(lines[0]));
+      for (const QByteArray &name : rawNames) names << QString::fromLocal8Bit(name);
       rows.assign(lines.begin() + 1, lines.end());
     }
     for (const Line &row : rows) pieces.push_back(Pieces(Bytes(row)));
@@ -184,6 +186,9 @@ void CheckLoaded(TWebService &ws, const Reading &reading) {
   const int rows = int(reading.rows.size());
   Check(ws.RecordCount() == rows, "RecordCount");
   Check(ws.RowIndex == 0, "RowIndex after loading");
+  // The bytes of each name first, before the strings are made.
+  for (int field = -1; field <= int(reading.rawNames.size()) + 1; ++field)
+    Check(ws.FieldNameView(field) == reading.rawNames.value(field), "FieldNameView", -1, field);
   Check(ws.FieldNames() == reading.names, "FieldNames");
   if (reading.error) {
     // The message's first line, at most 1024 characters of it, whole when
@@ -202,6 +207,8 @@ void CheckTable(TWebService &ws, const Reading &reading) {
   const int rows = int(reading.rows.size());
   const int fields = ws.FieldCount();
   Check(table->RowCount() == rows, "table RowCount");
+  for (int field = -1; field <= fields + 1; ++field)
+    Check(table->FieldName(field) == reading.rawNames.value(field), "table FieldName", -1, field);
   Check(table->FieldNames() == reading.names, "table FieldNames");
   QByteArray spare;
   for (int row = -1; row <= rows; ++row) {
