@@ -27,6 +27,16 @@ constexpr qsizetype kMostTextBytes = 4096;
 // with more is a page gone wrong (a header of millions of tabs), where a
 // column each would take the grid minutes and gigabytes.
 constexpr int kMostColumns = 4096;
+// Rows shown at most. The grid spends some 8 bytes a row on its own
+// (Qt's row header) and more while sorted: past this, an answer of tiny
+// lines (a page gone wrong, or a million-row query's tail nobody scrolls
+// to) would cost the grid several times its own size.
+constexpr int kMostRows = 1 << 24;
+
+struct TShown {
+  int columns = 0;
+  int rows = 0;
+};
 
 // The bytes as text, cut at kMostTextBytes with an ellipsis (and without
 // the character the cut may have broken).
@@ -37,13 +47,12 @@ QString Shown(QByteArrayView bytes) {
   return text + QChar(0x2026);
 }
 
-// Returns the number of columns shown.
-int ShowRows(TWebService &ws, TXGridView *listView) {
+TShown ShowRows(TWebService &ws, TXGridView *listView) {
   const std::shared_ptr<const TAnswerTable> table = ws.Table(kMeasuredPerColumn);
-  const int shown = std::min(table->FieldCount(), kMostColumns);
+  const TShown shown{std::min(table->FieldCount(), kMostColumns), std::min(table->RowCount(), kMostRows)};
   QStringList captions;
-  captions.reserve(shown);
-  for (int column = 0; column < shown; ++column) captions << Shown(table->FieldName(column));
+  captions.reserve(shown.columns);
+  for (int column = 0; column < shown.columns; ++column) captions << Shown(table->FieldName(column));
   // Rows without field names (an empty header line, or "$ERR " with no
   // message): their first values, rather than nothing.
   if (captions.isEmpty() && table->RowCount() > 0) captions << QStringLiteral("(sans nom)");
@@ -54,6 +63,7 @@ int ShowRows(TWebService &ws, TXGridView *listView) {
   QByteArray spare;
   for (int column = 0; column < captions.size(); ++column) {
     for (const int row : table->LongestRows(column)) {
+      if (row >= shown.rows) continue;
       // Unescaped from its first bytes only: an escape cut in two stays a
       // backslash, about as wide.
       const QByteArrayView raw = table->RawValue(row, column);
@@ -62,7 +72,7 @@ int ShowRows(TWebService &ws, TXGridView *listView) {
     }
   }
   listView->SetFitPaintedRows(true);
-  listView->SetRows(std::make_shared<TAnswerRows>(table));
+  listView->SetRows(std::make_shared<TAnswerRows>(table, shown.rows));
   // Where a walk of every row leaves the result set.
   ws.RowIndex = ws.RecordCount();
   return shown;
@@ -89,9 +99,12 @@ void FillListView(TWebService &ws, TXGridView *listView, QLabel *infoLabel, cons
     } else {
       const QString info = QString::number(ws.RecordCount()) + QStringLiteral(" enregistrement(s)");
       infoLabel->setText(info);
-      const int shown = ShowRows(ws, listView);
-      if (shown < ws.FieldCount())
-        infoLabel->setText(info + QStringLiteral(" (%1 colonnes affichées sur %2)").arg(shown).arg(ws.FieldCount()));
+      const TShown shown = ShowRows(ws, listView);
+      QStringList cut;
+      if (shown.rows < ws.RecordCount()) cut << QStringLiteral("%1 premières lignes affichées").arg(shown.rows);
+      if (shown.columns < ws.FieldCount())
+        cut << QStringLiteral("%1 colonnes affichées sur %2").arg(shown.columns).arg(ws.FieldCount());
+      if (!cut.isEmpty()) infoLabel->setText(info + QStringLiteral(" (") + cut.join(QStringLiteral(", ")) + u')');
     }
   } catch (...) {
     infoLabel->setToolTip(infoLabel->text());

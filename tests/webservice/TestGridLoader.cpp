@@ -273,6 +273,21 @@ class TestGridLoader : public QObject {
     QCOMPARE(page.grid->CellText(0, 1), QString("2"));
   }
 
+  // More rows than the grid shows (tiny lines, where its own cost per row
+  // would be several times the answer): the first 2^24, and the label says
+  // so; the last one shown is the right row.
+  void answerOfTooManyRows() {
+    Page page;
+    constexpr int kShown = 1 << 24;
+    QByteArray answer = "n\n" + QByteArray("7\n").repeated(kShown - 1) + "last\n" + QByteArray("8\n").repeated(2);
+    page.Fill(answer);
+    QCOMPARE(page.label->text(),
+             QString("%1 enregistrement(s) (%2 premières lignes affichées)").arg(kShown + 2).arg(kShown));
+    QCOMPARE(page.grid->RowCount(), kShown);
+    QCOMPARE(page.grid->CellText(kShown - 1, 0), QString("last"));
+    QCOMPARE(page.grid->CellText(0, 0), QString("7"));
+  }
+
   // Once the user has sorted the grid, the next fill comes sorted by the
   // first column, ascending, with the sort state reset.
   void fillOfASortedGrid() {
