@@ -11,6 +11,8 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -95,6 +97,25 @@ QString TLocalStore::PathForExecutable(const QString &executablePath) {
   const int dot = name.lastIndexOf(QLatin1Char('.'));
   const QString base = dot > 0 ? name.left(dot) : name;
   return info.absoluteDir().filePath(base + QStringLiteral(".adb"));
+}
+
+QString TLocalStore::DefaultPath(const QString &executablePath, const QString &dataFolder) {
+  const QString beside = PathForExecutable(executablePath);
+  if (FolderTakesFiles(QFileInfo(beside).absolutePath())) return beside;
+  return QDir(dataFolder).filePath(QStringLiteral("vantrel.adb"));
+}
+
+QString TLocalStore::DataFolder() {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+      .filePath(QStringLiteral("vantrel"));
+}
+
+bool TLocalStore::FolderTakesFiles(const QString &folder) {
+  // The folder's mode says nothing of a read-only mount, and nothing to
+  // root: only a file actually made tells. The journal files beside the
+  // store need the same.
+  QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".vantrel-probe-XXXXXX")));
+  return probe.open();
 }
 
 QByteArray TLocalStore::TemplateBytes() {

@@ -37,8 +37,8 @@ class TStoreRows {
   std::size_t FIndex = 0;
 };
 
-// The local store: one file beside the executable, one connection for the
-// life of the main window.
+// The local store: one file, beside the executable unless its folder is
+// read-only; one connection for the life of the main window.
 class TLocalStore {
  public:
   TLocalStore();
@@ -48,6 +48,17 @@ class TLocalStore {
 
   // The executable's path with its extension replaced by ".adb".
   static QString PathForExecutable(const QString &executablePath);
+  // Where the store lives when no path is given: beside the executable
+  // (PathForExecutable) while its folder takes new files; otherwise, an
+  // installed copy in a system folder, "vantrel.adb" in `dataFolder`
+  // (DataFolder() by default), which the caller creates before opening.
+  static QString DefaultPath(const QString &executablePath, const QString &dataFolder = DataFolder());
+  // The user's own folder for the store: "vantrel" in the XDG data
+  // location ($XDG_DATA_HOME, or ~/.local/share).
+  static QString DataFolder();
+  // True when a new file can be created in the folder (permissions, a
+  // read-only file system, a missing folder: all answered by trying).
+  static bool FolderTakesFiles(const QString &folder);
   // The bytes of the empty store written when the file is absent.
   static QByteArray TemplateBytes();
   // How dates are written into the store and read back as text.

@@ -72,8 +72,7 @@ int BadUsage(const QString &problem) {
 QString OpenStore(const TSqlOptions &options, TLocalStore &store) {
   const QString path =
       options.Store.isEmpty()
-          ? TLocalStore::PathForExecutable(QCoreApplication::applicationDirPath() +
-                                           QStringLiteral("/vantrel"))
+          ? TLocalStore::DefaultPath(QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel"))
           : options.Store;
   // Opening a missing store would make an empty one.
   if (!QFileInfo(path).isFile()) return QStringLiteral("vantrel-sql: no local store %1").arg(path);
