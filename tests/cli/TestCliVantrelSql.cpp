@@ -392,6 +392,15 @@ class TestCliVantrelSql : public QObject {
     QTest::newRow("csv, names escaped in the header") << QByteArray("a\\tb\tc,d\n") << "csv"
         << QByteArray("a\tb,\"c,d\"\r\n");
     QTest::newRow("tsv, empty answer") << QByteArray() << "tsv" << QByteArray();
+    // Names and values of megabytes: written whole, in order, around the
+    // short ones.
+    const QByteArray big = QByteArray(3 << 20, 'n') + "\\t";
+    QTest::newRow("tsv, huge names") << "a\t" + big + "\t" + big + "\tz\n1\n" << "tsv"
+        << "a\t" + big + "\t" + big + "\tz\n1\t\t\t\n";
+    QTest::newRow("csv, huge name") << "a\t" + big + "\n1\t2\n" << "csv"
+        << "a," + QByteArray(3 << 20, 'n') + "\t\r\n1,2\r\n";
+    QTest::newRow("tsv, huge row then a full row") << "a\tb\n" + big + "\t2\n3\t4\n" << "tsv"
+        << "a\tb\n" + big + "\t2\n3\t4\n";
   }
 
   void formats() {
@@ -421,6 +430,9 @@ class TestCliVantrelSql : public QObject {
         << QByteArray("a\n1\n2\n") << QByteArray("Lost connection\n");
     QTest::newRow("cut line with every tab") << RecordingServer::Ok("a\tb\tc\n1\t2\t3\n$ERR Lost\t\t\n")
         << QByteArray("a\tb\tc\n1\t2\t3\n") << QByteArray("Lost\n");
+    QTest::newRow("cut answer after a huge row")
+        << RecordingServer::Ok("a\tb\n" + QByteArray(3 << 20, 'v') + "\t2\n$ERR Lost\n")
+        << "a\tb\n" + QByteArray(3 << 20, 'v') + "\t2\n" << QByteArray("Lost\n");
     // An error line without a message is a failure all the same, and says
     // so: not a silent success.
     QTest::newRow("error answer without a message") << RecordingServer::Ok("$ERR ") << QByteArray()
