@@ -217,6 +217,12 @@ THttpClient::State::State() {
   // clock starting a little before ours. Reusing a connection that the
   // server is closing at that very moment would fail the request (OnSeek).
   curl_easy_setopt(easy, CURLOPT_MAXAGE_CONN, kMaxIdleReuseSeconds);
+  // Answers travel compressed when the web server can (ws.php compresses
+  // when asked): "" offers every encoding this libcurl decodes, and the
+  // callbacks, the answer cap included, see the decoded bytes.
+  // VANTREL_NO_COMPRESSION=1 asks for the answer as it is, to measure what
+  // compression gains; a server that compresses unasked is decoded anyway.
+  curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, qgetenv("VANTREL_NO_COMPRESSION") == "1" ? "identity" : "");
 }
 
 THttpClient::State::~State() {
@@ -333,6 +339,8 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, getHeaders);
   }
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(connectMs));
+  // libcurl checks this against the bytes on the wire (a compressed answer's
+  // smaller size); OnBody holds the decoded answer to the same cap.
   curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxAnswer));
 
   CURLMcode multiCode = curl_multi_add_handle(multi, easy);
@@ -344,6 +352,7 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   bool finished = false;
   CURLcode code = CURLE_OK;
   curl_off_t lastUploaded = 0;
+  curl_off_t lastDownloaded = 0;
   for (;;) {
     if (cancelRequested.load()) {
       outcome.cancelled = true;
@@ -364,14 +373,19 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
     }
     // The idle bound counts from the moment the connection is up (the
     // connect time-out covers what comes before); a byte sent or received
-    // restarts it.
+    // restarts it. Received bytes are counted as they arrive, before
+    // decoding: compressed bytes that do not yet make a decoded one still
+    // show the server is there.
     int waitMs = 1000;
     if (connected) {
       const qint64 now = clock.elapsed();
       curl_off_t uploaded = 0;
+      curl_off_t downloaded = 0;
       curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
-      if (uploaded != lastUploaded) {
+      curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &downloaded);
+      if (uploaded != lastUploaded || downloaded != lastDownloaded) {
         lastUploaded = uploaded;
+        lastDownloaded = downloaded;
         lastProgressMs = now;
       }
       const qint64 quiet = now - lastProgressMs;

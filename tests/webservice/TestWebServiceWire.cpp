@@ -306,6 +306,8 @@ class TestWebServiceWire : public QObject {
     ws.Execute("show tables");
 
     QList<QByteArray> lines = server.Requests().value(0).HeaderLines();
+    // The encodings offered are libcurl's (TestHttpCompression checks them).
+    lines.removeIf([](const QByteArray &line) { return line.startsWith("Accept-Encoding:"); });
     std::sort(lines.begin(), lines.end());
     const QList<QByteArray> expected{
         "Accept: text/html, */*",
