@@ -5,7 +5,9 @@
 
 #include <QElapsedTimer>
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
+#include <netinet/in.h>
 
 #include <algorithm>
 #include <atomic>
@@ -217,12 +219,6 @@ THttpClient::State::State() {
   // clock starting a little before ours. Reusing a connection that the
   // server is closing at that very moment would fail the request (OnSeek).
   curl_easy_setopt(easy, CURLOPT_MAXAGE_CONN, kMaxIdleReuseSeconds);
-  // Answers travel compressed when the web server can (ws.php compresses
-  // when asked): "" offers every encoding this libcurl decodes, and the
-  // callbacks, the answer cap included, see the decoded bytes.
-  // VANTREL_NO_COMPRESSION=1 asks for the answer as it is, to measure what
-  // compression gains; a server that compresses unasked is decoded anyway.
-  curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, qgetenv("VANTREL_NO_COMPRESSION") == "1" ? "identity" : "");
 }
 
 THttpClient::State::~State() {
@@ -330,6 +326,11 @@ THttpClient::State::Outcome THttpClient::State::Perform(const QByteArray &url,
   lastProgressMs = 0;
 
   curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+  // Answers travel compressed when the web server can (ws.php compresses
+  // when asked): "" offers every encoding this libcurl decodes, and the
+  // callbacks, the answer cap included, see the decoded bytes. A server
+  // that compresses unasked is decoded all the same.
+  curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, OffersCompression(url) ? "" : "identity");
   if (form) {
     curl_easy_setopt(easy, CURLOPT_POST, 1L);
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(form->size()));
@@ -481,6 +482,23 @@ void THttpClient::Cancel() {
   FState->cancelRequested.store(true);
   // Wakes the transfer's wait at once, whatever it waits for.
   if (FState->multi) curl_multi_wakeup(FState->multi);
+}
+
+bool THttpClient::OffersCompression(const QByteArray &url) {
+  const QByteArray mode = qgetenv("VANTREL_COMPRESSION").trimmed().toLower();
+  if (mode == "on") return true;
+  if (mode == "off") return false;
+  QByteArray host = HostOf(url).toLower();
+  if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
+  if (host == "localhost" || host.endsWith(".localhost")) return false;
+  in_addr v4{};
+  if (::inet_pton(AF_INET, host.constData(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) != 127;
+  in6_addr v6{};
+  if (::inet_pton(AF_INET6, host.constData(), &v6) == 1) {
+    if (IN6_IS_ADDR_LOOPBACK(&v6)) return false;
+    if (IN6_IS_ADDR_V4MAPPED(&v6)) return v6.s6_addr[12] != 127;
+  }
+  return true;
 }
 
 bool THttpClient::Cancelled() const { return FState->cancelled; }

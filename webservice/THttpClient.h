@@ -50,6 +50,11 @@ class THttpClient {
   // when it may be. The form goes only to the origin it was first sent to:
   // same scheme, host and port.
   static QString RedirectRefusal(const QByteArray &from, const QByteArray &to, bool withForm);
+  // Whether answers from that URL are asked for compressed: not from this
+  // machine (localhost, 127.0.0.0/8, ::1), where the bytes cost nothing and
+  // compressing would only slow the web server down; from anywhere else,
+  // yes. VANTREL_COMPRESSION=on or =off decides for every address.
+  static bool OffersCompression(const QByteArray &url);
 
  private:
   struct State;

@@ -91,20 +91,25 @@ class TestHttpCompression : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() { qunsetenv("VANTREL_NO_COMPRESSION"); }
-  void cleanup() { qunsetenv("VANTREL_NO_COMPRESSION"); }
+  // The test server is on this machine, where compression is not asked for
+  // unless the switch says so.
+  void init() { qputenv("VANTREL_COMPRESSION", "on"); }
+  void cleanup() { qunsetenv("VANTREL_COMPRESSION"); }
 
-  // Every encoding libcurl decodes is offered; the measuring switch asks
-  // for the answer as it is, yet still reads a server that compresses
-  // unasked.
+  // Every encoding libcurl decodes is offered, except to this machine; the
+  // switch decides for every address, and a server that compresses unasked
+  // is still read.
   void offered_data() {
+    QTest::addColumn<QByteArray>("mode");
     QTest::addColumn<bool>("plain");
-    QTest::newRow("default") << false;
-    QTest::newRow("VANTREL_NO_COMPRESSION=1") << true;
+    QTest::newRow("on") << QByteArray("on") << false;
+    QTest::newRow("off") << QByteArray("off") << true;
+    QTest::newRow("by address: loopback") << QByteArray() << true;
   }
   void offered() {
+    QFETCH(QByteArray, mode);
     QFETCH(bool, plain);
-    if (plain) qputenv("VANTREL_NO_COMPRESSION", "1");
+    qputenv("VANTREL_COMPRESSION", mode);
     RecordingServer server;
     const QByteArray text = Answer(10);
     server.Enqueue({Reply("gzip", Compressed(text, "gzip"), Framing::Length)});
@@ -122,6 +127,29 @@ class TestHttpCompression : public QObject {
     } else {
       QVERIFY2(offer.contains("gzip") && offer.contains("deflate"), offer);
     }
+  }
+
+  // Which addresses are this machine's, where compression is not asked for.
+  void offeredByAddress_data() {
+    QTest::addColumn<QByteArray>("url");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("127.0.0.1") << QByteArray("http://127.0.0.1:8080/ws.php") << false;
+    QTest::newRow("127.5.6.7") << QByteArray("https://127.5.6.7/ws.php") << false;
+    QTest::newRow("localhost") << QByteArray("http://LocalHost/ws.php") << false;
+    QTest::newRow("::1") << QByteArray("http://[::1]:81/ws.php") << false;
+    QTest::newRow("v4-mapped loopback") << QByteArray("http://[::ffff:127.0.0.1]/ws.php") << false;
+    QTest::newRow("a name") << QByteArray("https://www.example.com/db/ws.php") << true;
+    QTest::newRow("128.0.0.1") << QByteArray("http://128.0.0.1/ws.php") << true;
+    QTest::newRow("a name starting with 127") << QByteArray("http://127.example.com/ws.php") << true;
+    QTest::newRow("LAN v6") << QByteArray("http://[fd00::5]/ws.php") << true;
+  }
+  void offeredByAddress() {
+    QFETCH(QByteArray, url);
+    QFETCH(bool, offered);
+    qunsetenv("VANTREL_COMPRESSION");
+    QCOMPARE(THttpClient::OffersCompression(url), offered);
+    qputenv("VANTREL_COMPRESSION", offered ? "off" : "on");
+    QCOMPARE(THttpClient::OffersCompression(url), !offered);
   }
 
   // The answer arrives decoded, byte for byte, whatever the encoding and
