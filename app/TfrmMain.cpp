@@ -22,6 +22,7 @@
 #include "UUserAction.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -244,6 +245,8 @@ void TfrmMain::FormShow() { UUpdate::CheckForUpdates(QLatin1String(UUpdate::Star
 
 bool TfrmMain::FormCreate() {
   FWebService = new TWebService(this);
+  // A company's own certificate authority, trusted besides the system's.
+  FWebService->SetCaFile(QFile::decodeName(qgetenv("VANTREL_CA_FILE")));
   // Every client of the program waits for its requests with the window
   // alive, and the cancel box centred on it.
   TWebService::SetDefaultWaiter(TfrmRequestWait::Waiter(this));

@@ -4,6 +4,7 @@
 #include "TWebService.h"
 #include "UUserAction.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -194,6 +195,8 @@ void TfrmDBProperties::btnTestClick() {
   ws.Password = typed.Password;
   ws.Database = typed.Database;
   ws.Service = QStringLiteral("SQL");
+  // The same authorities as the main window's client.
+  ws.SetCaFile(QFile::decodeName(qgetenv("VANTREL_CA_FILE")));
   {
     const TBusyCursor busy(Qt::BusyCursor);
     ws.Execute(QStringLiteral("SELECT VERSION()"));

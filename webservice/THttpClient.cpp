@@ -4,6 +4,7 @@
 #include "UNetworkErrors.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -130,6 +131,11 @@ struct THttpClient::State {
   int idleMs = DefaultIdleTimeoutMs;
   qint64 maxAnswer = DefaultMaxAnswerBytes;
   int maxMs = 0;             // 0: no bound on the whole Post
+  QByteArray caFile;         // the extra authorities; empty: none
+  // libcurl's own authorities, as built (Debian: a bundle file and a
+  // folder), put back when the extra file is dropped.
+  QByteArray defaultCaInfo;
+  QByteArray defaultCaPath;
   QElapsedTimer postClock;   // started by Post, read by each hop
 
   // One transfer's bookkeeping, reset by Perform.
@@ -202,6 +208,10 @@ THttpClient::State::State() {
   curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+  char *caInfo = nullptr;
+  char *caPath = nullptr;
+  if (curl_easy_getinfo(easy, CURLINFO_CAINFO, &caInfo) == CURLE_OK && caInfo) defaultCaInfo = caInfo;
+  if (curl_easy_getinfo(easy, CURLINFO_CAPATH, &caPath) == CURLE_OK && caPath) defaultCaPath = caPath;
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &State::OnHeader);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &State::OnBody);
@@ -445,6 +455,7 @@ QString THttpClient::State::FailureText(CURLcode code, const QByteArray &url) co
   failure.answered = status != 0;
   curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &failure.verifyResult);
   failure.connectMs = connectMs;
+  failure.caFile = QFile::decodeName(caFile);
   return UNetworkErrors::ForCurl(host, failure);
 }
 
@@ -460,6 +471,24 @@ void THttpClient::SetTimeouts(int connectMs, int idleMs) {
 void THttpClient::SetMaxAnswerBytes(qint64 bytes) { FState->maxAnswer = std::max<qint64>(0, bytes); }
 
 void THttpClient::SetMaxTime(int ms) { FState->maxMs = std::max(0, ms); }
+
+void THttpClient::SetCaFile(const QByteArray &path) {
+  State &s = *FState;
+  s.caFile = path;
+  if (!s.easy) return;
+  const auto text = [](const QByteArray &bytes) { return bytes.isEmpty() ? nullptr : bytes.constData(); };
+  if (path.isEmpty()) {
+    curl_easy_setopt(s.easy, CURLOPT_CAINFO, text(s.defaultCaInfo));
+    curl_easy_setopt(s.easy, CURLOPT_CAPATH, text(s.defaultCaPath));
+    return;
+  }
+  // One file replaces libcurl's bundle: the system's authorities then come
+  // from its folder, which OpenSSL searches as well as the file.
+  static const QByteArray kSystemFolder("/etc/ssl/certs");
+  curl_easy_setopt(s.easy, CURLOPT_CAINFO, path.constData());
+  curl_easy_setopt(s.easy, CURLOPT_CAPATH,
+                   (s.defaultCaPath.isEmpty() ? kSystemFolder : s.defaultCaPath).constData());
+}
 
 QString THttpClient::RedirectRefusal(const QByteArray &from, const QByteArray &to, bool withForm) {
   const QByteArray scheme = SchemeOf(to);

@@ -44,6 +44,11 @@ class THttpClient {
   // A bound on a whole Post, redirects included, however steadily the
   // bytes come; 0 (the default) sets none. For scripts and tests.
   void SetMaxTime(int ms);
+  // Trusts the certificate authorities of a PEM file (a company's own, a
+  // test's) besides the system's, which libcurl then reads from the
+  // system's certificate folder; empty: the system's alone, as by default.
+  // The server's certificate is checked either way.
+  void SetCaFile(const QByteArray &path);
 
   // Why a redirect from one absolute URL to another must not be followed,
   // with the form (307, 308) or as a GET without it (301, 302, 303); empty

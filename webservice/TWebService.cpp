@@ -3,6 +3,7 @@
 #include "THttpClient.h"
 #include "UNetworkErrors.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QMetaObject>
 
@@ -99,6 +100,8 @@ void TWebService::SetTimeouts(int connectMs, int idleMs) { FHttp->SetTimeouts(co
 void TWebService::SetMaxAnswerBytes(qint64 bytes) { FHttp->SetMaxAnswerBytes(bytes); }
 
 void TWebService::SetMaxTime(int ms) { FHttp->SetMaxTime(ms); }
+
+void TWebService::SetCaFile(const QString &path) { FHttp->SetCaFile(QFile::encodeName(path)); }
 
 namespace {
 

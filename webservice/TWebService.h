@@ -140,6 +140,10 @@ class TWebService : public QObject {
   void SetTimeouts(int connectMs, int idleMs);
   void SetMaxAnswerBytes(qint64 bytes);
   void SetMaxTime(int ms);
+  // Trusts the certificate authorities of this PEM file besides the
+  // system's (THttpClient::SetCaFile); empty: the system's alone. The
+  // programs take it from VANTREL_CA_FILE, vantrel-sql also from --ca-file.
+  void SetCaFile(const QString &path);
   // Takes the bytes as the answer of a request, as if they had arrived:
   // the answer parsing without the network, for its fuzz target.
   void SetAnswer(TAnswerBuffer answer) {

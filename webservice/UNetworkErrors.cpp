@@ -65,6 +65,11 @@ QString ForCurl(const QString &host, const TCurlFailure &failure) {
       return ConnectTimeout(host, failure.connectMs);
     case CURLE_PEER_FAILED_VERIFICATION:
       return Certificate(host, failure.verifyResult, failure.detail);
+    // The one file that the user named is far likelier the cause than the
+    // system's bundle.
+    case CURLE_SSL_CACERT_BADFILE:
+      if (!failure.caFile.isEmpty()) return CaFileUnusable(failure.caFile);
+      return SecureChannel(host, failure.detail);
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_ENGINE_NOTFOUND:
     case CURLE_SSL_ENGINE_SETFAILED:
@@ -72,7 +77,6 @@ QString ForCurl(const QString &host, const TCurlFailure &failure) {
     case CURLE_SSL_CIPHER:
     case CURLE_USE_SSL_FAILED:
     case CURLE_SSL_ENGINE_INITFAILED:
-    case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_SHUTDOWN_FAILED:
     case CURLE_SSL_CRL_BADFILE:
     case CURLE_SSL_ISSUER_ERROR:
@@ -158,15 +162,27 @@ QString OverTime(const QString &host, int ms) {
 QString CertificateSelfSigned(const QString &host) {
   return QStringLiteral("Le certificat du serveur web « %1 » est auto-signé, aucune autorité "
                         "reconnue ne le garantit : faites installer sur le serveur un certificat "
-                        "délivré par une autorité reconnue")
+                        "délivré par une autorité reconnue, ou, si ce certificat est bien celui de "
+                        "votre serveur, indiquez son fichier au programme (variable "
+                        "VANTREL_CA_FILE, option --ca-file de vantrel-sql)")
       .arg(host);
 }
 
 QString CertificateUnknownIssuer(const QString &host) {
   return QStringLiteral("Le certificat du serveur web « %1 » est délivré par une autorité "
                         "inconnue de cet ordinateur : faites installer sur le serveur un "
-                        "certificat d'une autorité reconnue, avec ses certificats intermédiaires")
+                        "certificat d'une autorité reconnue, avec ses certificats intermédiaires, "
+                        "ou, si vous faites confiance à cette autorité (celle de votre entreprise), "
+                        "indiquez le fichier de son certificat au programme (variable "
+                        "VANTREL_CA_FILE, option --ca-file de vantrel-sql)")
       .arg(host);
+}
+
+QString CaFileUnusable(const QString &file) {
+  return OneLine(QStringLiteral("Le fichier d'autorités de certification « %1 » est introuvable, "
+                                "illisible ou sans certificat au format PEM : vérifiez le fichier "
+                                "indiqué par la variable VANTREL_CA_FILE ou l'option --ca-file")
+                     .arg(file));
 }
 
 QString CertificateExpired(const QString &host) {

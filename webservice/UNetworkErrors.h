@@ -16,6 +16,7 @@ struct TCurlFailure {
   bool answered = false;  // whether a status line had arrived
   long verifyResult = 0;  // the certificate check's X509 verification code
   int connectMs = 0;      // the bound that a connect time-out reached
+  QString caFile;         // the extra certificate authorities' file, if any
 };
 
 // The text for a libcurl error: the class's own text where the code has a
@@ -38,6 +39,9 @@ QString CertificateExpired(const QString &host);
 QString CertificateNotYetValid(const QString &host);
 QString CertificateRevoked(const QString &host);
 QString CertificateRefused(const QString &host, const QString &detail);
+// The file of extra certificate authorities given to the program cannot be
+// read as such.
+QString CaFileUnusable(const QString &file);
 QString SecureChannel(const QString &host, const QString &detail);
 QString NotHttp(const QString &host);
 // The request went out and the connection closed without an answer: the

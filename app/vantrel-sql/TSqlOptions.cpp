@@ -10,7 +10,7 @@ const char *TSqlOptions::Usage() {
   return "usage: vantrel-sql [--web-server URL] [--sql-server HOST] [--database NAME]"
          " [--account NAME] [--password TEXT] [--connection TITLE [--store FILE]]"
          " [--param NAME=VALUE]... [--print-sql] [--format tsv|csv] [--max-time SECONDS]"
-         " STATEMENT|-|--query TITLE\n"
+         " [--ca-file FILE] STATEMENT|-|--query TITLE\n"
          "       vantrel-sql [options] STATEMENT|- STATEMENT|-...  (in order, one client;"
          " \"-\" once at most)";
 }
@@ -55,7 +55,7 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
     }
     static const char *const kValued[] = {"--web-server", "--sql-server", "--database", "--account",
                                           "--password",   "--connection", "--store",    "--format",
-                                          "--query",      "--param",      "--max-time"};
+                                          "--query",      "--param",      "--max-time", "--ca-file"};
     bool known = false;
     for (const char *option : kValued) known = known || name == QLatin1String(option);
     if (!known) return QStringLiteral("unknown option %1").arg(name);
@@ -82,6 +82,9 @@ QString TSqlOptions::Parse(const QStringList &arguments, TSqlOptions *options) {
     } else if (name == QLatin1String("--query")) {
       if (value.isEmpty()) return QStringLiteral("--query needs a title");
       parsed.Query = value;
+    } else if (name == QLatin1String("--ca-file")) {
+      if (value.isEmpty()) return QStringLiteral("--ca-file needs a file");
+      parsed.CaFile = value;
     } else if (name == QLatin1String("--max-time")) {
       bool number = false;
       const double seconds = QLocale::c().toDouble(value, &number);

@@ -26,6 +26,9 @@ struct TSqlOptions {
   Format OutputFormat = Format::Tsv;
   // A bound on each request, in milliseconds; 0: none.
   int MaxTimeMs = 0;
+  // A PEM file of certificate authorities trusted besides the system's;
+  // when not given, VANTREL_CA_FILE names it.
+  std::optional<QString> CaFile;
   // Sent in this order through one client; "-" (once at most): read from
   // standard input.
   QStringList Statements;

@@ -251,6 +251,7 @@ int Run(const TSqlOptions &options, int &argc, char **argv) {
 
   store.reset();  // not held open while the requests wait
   ws.SetMaxTime(options.MaxTimeMs);
+  ws.SetCaFile(options.CaFile ? *options.CaFile : QFile::decodeName(qgetenv("VANTREL_CA_FILE")));
   const char *const separator = options.OutputFormat == TSqlOptions::Format::Csv ? "\r\n" : "\n";
   for (qsizetype i = 0; i < texts.size(); ++i) {
     ws.Execute(QString::fromLocal8Bit(texts[i]));

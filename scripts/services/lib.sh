@@ -67,6 +67,37 @@ services_php_pid() {
   services_live_pid "$php_pidfile" "-t $php_www" || services_live_pid "$php_pidfile" "-t $services_top/server"
 }
 
+# A loopback port that is free now (the caller retries should it be taken
+# before the server binds it).
+services_free_port() {
+  # shellcheck disable=SC2016
+  php -n -r '$s = stream_socket_server("tcp://127.0.0.1:0", $no, $text);
+             if (!$s) exit(1);
+             $name = stream_socket_get_name($s, false);
+             echo substr($name, strrpos($name, ":") + 1);'
+}
+
+# A copy of ws.php as it is now in server/, with settings beside it that
+# allow the sandbox MariaDB's port; both replaced whole, since a web server
+# may be answering meanwhile.
+services_install_ws() {
+  local www=$1 port=$2
+  mkdir -p "$www"
+  cp "$services_top/server/ws.php" "$www/ws.php.new"
+  chmod 644 "$www/ws.php.new"
+  mv "$www/ws.php.new" "$www/ws.php"
+  cat >"$www/ws-config.php.new" <<EOF
+<?php
+// Written by scripts/services: ws.php allows the usual MySQL port only,
+// and this sandbox's MariaDB listens on a free one.
+return array(
+    'allowed_servers' => array('127.0.0.1:$port', 'localhost:$port'),
+);
+EOF
+  chmod 644 "$www/ws-config.php.new"
+  mv "$www/ws-config.php.new" "$www/ws-config.php"
+}
+
 # Waits until the process is gone, up to the given number of seconds.
 services_wait_gone() {
   local pid=$1 seconds=$2 i

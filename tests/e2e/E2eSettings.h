@@ -7,13 +7,18 @@
 #include <QTest>
 
 // Where the e2e_services fixture put the servers (the env file of
-// scripts/services/start) and the account it made.
+// scripts/services/start, or one of scripts/services/web for the same cases
+// through Apache or nginx) and the account it made.
 struct E2eSettings {
   QString WebServer;
   QString SQLServer;
   QString Database;
   QString Account;
   QString Password;
+  QString CaFile;   // the authority of a web server's test certificate, if any
+  // The HTTP status with which the web server itself refuses a request
+  // larger than PHP's post_max_size; 0: it passes it on to ws.php.
+  int OversizeStatus = 0;
   QString Problem;  // why the settings are unusable; empty when they are fine
 
   static E2eSettings Load() {
@@ -32,6 +37,8 @@ struct E2eSettings {
       const QString value = QString::fromLocal8Bit(line.mid(equals + 1));
       if (name == "VANTREL_WEB_SERVER") settings.WebServer = value;
       if (name == "VANTREL_SQL_SERVER") settings.SQLServer = value;
+      if (name == "VANTREL_E2E_CA_FILE") settings.CaFile = value;
+      if (name == "VANTREL_E2E_OVERSIZE_STATUS") settings.OversizeStatus = value.toInt();
     }
     settings.Database = QString::fromLocal8Bit(qgetenv("VANTREL_E2E_DATABASE"));
     settings.Account = QString::fromLocal8Bit(qgetenv("VANTREL_E2E_ACCOUNT"));
@@ -48,5 +55,6 @@ struct E2eSettings {
     ws.Database = Database;
     ws.Account = Account;
     ws.Password = Password;
+    ws.SetCaFile(CaFile);
   }
 };

@@ -13,9 +13,11 @@ class TestE2eVantrelSql : public QObject {
   E2eSettings FSettings;
 
   QStringList Connection() const {
-    return {"--web-server", FSettings.WebServer, "--sql-server", FSettings.SQLServer,
-            "--database",   FSettings.Database,  "--account",    FSettings.Account,
-            "--password",   FSettings.Password};
+    QStringList arguments{"--web-server", FSettings.WebServer, "--sql-server", FSettings.SQLServer,
+                          "--database",   FSettings.Database,  "--account",    FSettings.Account,
+                          "--password",   FSettings.Password};
+    if (!FSettings.CaFile.isEmpty()) arguments << "--ca-file" << FSettings.CaFile;
+    return arguments;
   }
 
  private slots:

@@ -28,7 +28,9 @@ class TestNetworkErrors : public QObject {
     const QString unknownIssuer = QStringLiteral(
         "Le certificat du serveur web « db.exemple.org » est délivré par une autorité inconnue de cet "
         "ordinateur : faites installer sur le serveur un certificat d'une autorité reconnue, avec ses "
-        "certificats intermédiaires");
+        "certificats intermédiaires, ou, si vous faites confiance à cette autorité (celle de votre "
+        "entreprise), indiquez le fichier de son certificat au programme (variable VANTREL_CA_FILE, "
+        "option --ca-file de vantrel-sql)");
     const QString tls = QStringLiteral(
         "La connexion sécurisée (https) avec le serveur web « db.exemple.org » a échoué (%1) : vérifiez "
         "que ce serveur web accepte https sur ce port, sinon mettez http:// dans l'adresse de la "
@@ -74,7 +76,9 @@ class TestNetworkErrors : public QObject {
         << "SSL certificate problem: self-signed certificate in certificate chain"
         << QStringLiteral("Le certificat du serveur web « db.exemple.org » est auto-signé, aucune "
                           "autorité reconnue ne le garantit : faites installer sur le serveur un "
-                          "certificat délivré par une autorité reconnue");
+                          "certificat délivré par une autorité reconnue, ou, si ce certificat est "
+                          "bien celui de votre serveur, indiquez son fichier au programme (variable "
+                          "VANTREL_CA_FILE, option --ca-file de vantrel-sql)");
     QTest::newRow("issuer not known here") << int(CURLE_PEER_FAILED_VERIFICATION) << 20L
         << "SSL certificate problem: unable to get local issuer certificate" << unknownIssuer;
     QTest::newRow("intermediate missing") << int(CURLE_PEER_FAILED_VERIFICATION) << 21L
