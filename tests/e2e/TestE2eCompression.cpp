@@ -39,14 +39,17 @@ size_t CollectBody(char *data, size_t size, size_t count, void *target) {
 }
 
 // A POST with the given Accept-Encoding header (none when empty); libcurl
-// is not told to decode, so the body is the bytes ws.php sent.
-TRawAnswer Post(const QByteArray &url, const QByteArray &form, const QByteArray &acceptEncoding) {
+// is not told to decode, so the body is the bytes ws.php sent. An https
+// URL is checked against `caFile` too, when given.
+TRawAnswer Post(const QByteArray &url, const QByteArray &form, const QByteArray &acceptEncoding,
+                const QByteArray &caFile) {
   TRawAnswer answer;
   CURL *curl = curl_easy_init();
   curl_slist *headers = nullptr;
   if (!acceptEncoding.isEmpty()) headers = curl_slist_append(headers, "Accept-Encoding: " + acceptEncoding);
   curl_easy_setopt(curl, CURLOPT_URL, url.constData());
   curl_easy_setopt(curl, CURLOPT_PROXY, "");
+  if (!caFile.isEmpty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, form.constData());
@@ -148,10 +151,10 @@ class TestE2eCompression : public QObject {
     QFETCH(QByteArray, acceptEncoding);
     QFETCH(QByteArray, encoding);
 
-    const TRawAnswer plain = Post(Url(), Form(statement), {});
+    const TRawAnswer plain = Post(Url(), Form(statement), {}, FSettings.CaFile.toLocal8Bit());
     QCOMPARE(plain.status, 200L);
     QCOMPARE(ContentEncoding(plain.headers), QByteArray());
-    const TRawAnswer asked = Post(Url(), Form(statement), acceptEncoding);
+    const TRawAnswer asked = Post(Url(), Form(statement), acceptEncoding, FSettings.CaFile.toLocal8Bit());
     QCOMPARE(asked.status, 200L);
     QCOMPARE(ContentEncoding(asked.headers), encoding);
     QVERIFY2(asked.headers.toLower().contains("vary: accept-encoding"), asked.headers);
@@ -178,7 +181,7 @@ class TestE2eCompression : public QObject {
   void streamed() {
     const QString statement = QStringLiteral(
         "SELECT seq, REPEAT('abc', 20) AS pad, IF(seq = 100000, SLEEP(3), 0) AS late FROM seq_1_to_100000");
-    const TRawAnswer asked = Post(Url(), Form(statement), "gzip");
+    const TRawAnswer asked = Post(Url(), Form(statement), "gzip", FSettings.CaFile.toLocal8Bit());
     QCOMPARE(ContentEncoding(asked.headers), QByteArray("gzip"));
     QVERIFY2(asked.firstBodyMs >= 0, asked.body.left(200).constData());
     QVERIFY2(asked.totalMs - asked.firstBodyMs >= 2000,
