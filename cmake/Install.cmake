@@ -7,8 +7,8 @@ include(GNUInstallDirs)
 # building the tests and benchmarks around it.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
-# The day the version above was released, for the AppStream description:
-# change it with the version.
+# The day this version (project() in CMakeLists.txt) was released, for the
+# AppStream description: change it with the version.
 set(VANTREL_RELEASE_DATE 2026-12-11)
 set(VANTREL_APPSTREAM_ID example.vantrel.Vantrel)
 
