@@ -10,6 +10,7 @@
 // is never shown (nothing is painted).
 //
 // The last line sums it up: peak_mib=P.
+#include "BenchProcess.h"
 #include "TAnswerTable.h"
 #include "TWebService.h"
 #include "TXGridView.h"
@@ -26,16 +27,7 @@
 namespace {
 
 // A field of /proc/self/status, in MiB.
-double StatusMiB(const char *field) {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray &line : status.readAll().split('\n')) {
-    if (!line.startsWith(field)) continue;
-    const QList<QByteArray> parts = line.simplified().split(' ');
-    return parts.size() >= 2 ? parts[1].toLongLong() / 1024.0 : -1;
-  }
-  return -1;
-}
+double StatusMiB(const char *field) { return ProcessStatusBytes(field) / 1048576.0; }
 
 QElapsedTimer gClock;
 
@@ -45,18 +37,11 @@ void Step(const char *what) {
   std::fflush(stdout);
 }
 
-void Quiet(QtMsgType type, const QMessageLogContext &, const QString &message) {
-  if (message.contains(QLatin1String("propagateSizeHints")) || message.contains(QLatin1String("XDG_RUNTIME_DIR")))
-    return;
-  std::fprintf(stderr, "%s\n", qPrintable(message));
-  if (type == QtFatalMsg) std::abort();
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  qInstallMessageHandler(Quiet);
+  qInstallMessageHandler(QuietBenchMessages);
   QApplication app(argc, argv);
   const QStringList args = QApplication::arguments();
   if (args.size() != 3 || (args[2] != QLatin1String("core") && args[2] != QLatin1String("grid"))) {

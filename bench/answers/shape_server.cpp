@@ -14,32 +14,17 @@
 //   lines   a one-name header, then lines of two bytes
 //   rows    a two-name header, then rows of fifteen bytes
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "LoopbackServer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <strings.h>
 
 namespace {
 
-constexpr int kIdleMs = 60000;
 constexpr size_t kPiece = size_t(1) << 20;
-
-bool SendAll(int fd, const char *data, size_t size) {
-  while (size > 0) {
-    const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-    if (sent <= 0) return false;
-    data += sent;
-    size -= size_t(sent);
-  }
-  return true;
-}
 
 // The answer's bytes, made up at any offset without the bytes before it:
 // each shape is a pattern of a few parts.
@@ -107,47 +92,24 @@ class Shape {
 void Serve(int fd, const Shape &shape, size_t bytes, bool chunked) {
   std::string pending;
   std::string piece(kPiece, '\0');
-  char buffer[65536];
-  for (;;) {
-    size_t headEnd;
-    while ((headEnd = pending.find("\r\n\r\n")) == std::string::npos) {
-      pollfd p{fd, POLLIN, 0};
-      if (::poll(&p, 1, kIdleMs) <= 0) return;
-      const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-      if (got <= 0) return;
-      pending.append(buffer, size_t(got));
-    }
-    size_t length = 0;
-    for (size_t at = pending.find("\r\n"); at < headEnd; at = pending.find("\r\n", at + 2)) {
-      static const char kName[] = "\r\ncontent-length:";
-      if (::strncasecmp(pending.c_str() + at, kName, sizeof kName - 1) == 0)
-        length = std::stoul(pending.substr(at + sizeof kName - 1));
-    }
-    const size_t total = headEnd + 4 + length;
-    while (pending.size() < total) {
-      const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-      if (got <= 0) return;
-      pending.append(buffer, size_t(got));
-    }
-    pending.erase(0, total);
-
+  while (bench::ReadRequest(fd, pending)) {
     const std::string head = std::string("HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=UTF-8\r\n") +
                              (chunked ? "Transfer-Encoding: chunked\r\n"
                                       : "Content-Length: " + std::to_string(bytes) + "\r\n") +
                              "\r\n";
-    if (!SendAll(fd, head.data(), head.size())) return;
+    if (!bench::SendAll(fd, head.data(), head.size())) return;
     for (size_t at = 0; at < bytes; at += kPiece) {
       const size_t size = std::min(kPiece, bytes - at);
       shape.Fill(at, &piece[0], size);
       if (chunked) {
         char size_line[32];
         const int n = std::snprintf(size_line, sizeof size_line, "%zx\r\n", size);
-        if (!SendAll(fd, size_line, size_t(n))) return;
+        if (!bench::SendAll(fd, size_line, size_t(n))) return;
       }
-      if (!SendAll(fd, piece.data(), size)) return;
-      if (chunked && !SendAll(fd, "\r\n", 2)) return;
+      if (!bench::SendAll(fd, piece.data(), size)) return;
+      if (chunked && !bench::SendAll(fd, "\r\n", 2)) return;
     }
-    if (chunked && !SendAll(fd, "0\r\n\r\n", 5)) return;
+    if (chunked && !bench::SendAll(fd, "0\r\n\r\n", 5)) return;
   }
 }
 
@@ -166,24 +128,5 @@ int main(int argc, char **argv) {
   }
   const bool chunked = argc == 4;
 
-  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-      ::listen(listener, 8) != 0 ||
-      ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) != 0)
-    return 1;
-  std::printf("%d\n", ntohs(address.sin_port));
-  std::fflush(stdout);
-
-  for (;;) {
-    pollfd p{listener, POLLIN, 0};
-    if (::poll(&p, 1, kIdleMs) <= 0) return 0;  // idle: the benchmark is over
-    const int fd = ::accept(listener, nullptr, nullptr);
-    if (fd < 0) continue;
-    Serve(fd, shape, bytes, chunked);
-    ::close(fd);
-  }
+  return bench::ServeOnLoopback([&](int fd) { Serve(fd, shape, bytes, chunked); });
 }

@@ -9,6 +9,7 @@
 // Each answer is served by bench/webservice/answer_server on PORT. The
 // last line sums it up: ratio_100k=R1 ratio_1m=R2 added_memory_x=M
 // sort_100k_s=S.
+#include "BenchProcess.h"
 #include "TWebService.h"
 #include "TXGridView.h"
 #include "UGridLoader.h"
@@ -51,18 +52,6 @@ double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t middle = values.size() / 2;
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// A field of /proc/self/status, in bytes.
-qint64 Status(const char *field) {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray &line : status.readAll().split('\n')) {
-    if (!line.startsWith(field)) continue;
-    const QList<QByteArray> parts = line.simplified().split(' ');
-    return parts.size() >= 2 ? parts[1].toLongLong() * 1024 : -1;
-  }
-  return -1;
 }
 
 // Resets the peak resident size to the present one.
@@ -151,19 +140,11 @@ void CheckRows(const Page &page, const Answer &answer) {
   }
 }
 
-// The offscreen platform's notes say nothing about what is measured.
-void Quiet(QtMsgType type, const QMessageLogContext &, const QString &message) {
-  if (message.contains(QLatin1String("propagateSizeHints")) || message.contains(QLatin1String("XDG_RUNTIME_DIR")))
-    return;
-  std::fprintf(stderr, "%s\n", qPrintable(message));
-  if (type == QtFatalMsg) std::abort();
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  qInstallMessageHandler(Quiet);
+  qInstallMessageHandler(QuietBenchMessages);
   QApplication app(argc, argv);
   std::vector<Answer> answers;
   int runs = 5;
@@ -202,13 +183,13 @@ int main(int argc, char **argv) {
     page.grid->Clear();
     QApplication::processEvents();
     ReleaseFreedMemory();
-    const qint64 before = Status("VmRSS:");
+    const qint64 before = ProcessStatusBytes("VmRSS:");
     if (before < 0 || !ResetPeak()) {
       std::fprintf(stderr, "bench: no peak memory from /proc/self\n");
       return 1;
     }
     FillMs(page, answer);
-    answer.addedBytes = double(Status("VmHWM:") - before);
+    answer.addedBytes = double(ProcessStatusBytes("VmHWM:") - before);
 
     for (int run = 0; run < runs; ++run) {
       answer.curlMs.push_back(CurlMs(answer.url));
