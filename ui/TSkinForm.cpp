@@ -26,6 +26,11 @@ int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons button
   return UDialog::MessageDialog(msg, dlgType, buttons, helpCtx);
 }
 
+int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
+                  TMsgDlgBtn defaultButton) {
+  return UDialog::MessageDialog(msg, dlgType, buttons, helpCtx, defaultButton);
+}
+
 void TSkinForm::CenterOnOwner() {
   QRect area;
   if (QWidget *owner = FForm->parentWidget(); owner != nullptr)

@@ -63,3 +63,5 @@ class TSkinForm {
 // forwards every call unchanged to UDialog::MessageDialog. The forms of the
 // program call the dialog through this forwarder.
 int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx);
+int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
+                  TMsgDlgBtn defaultButton);

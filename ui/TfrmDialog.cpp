@@ -126,6 +126,16 @@ QLabel *TfrmDialog::NewVocabulary(const char *name, const QString &caption) {
 }
 
 void TfrmDialog::Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons) {
+  DoPrepare(msg, dlgType, buttons, -1);
+}
+
+void TfrmDialog::Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
+                         TMsgDlgBtn defaultButton) {
+  DoPrepare(msg, dlgType, buttons, int(defaultButton));
+}
+
+void TfrmDialog::DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
+                           int defaultKind) {
   // The designed one-line text's height, read before the message
   // replaces it (13 pixels in the design's font; the real font's here).
   const int designedHeight = lbMsg->height();
@@ -193,8 +203,10 @@ void TfrmDialog::Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons
     button->setObjectName(QStringLiteral("btn%1").arg(i));
     button->setGeometry(left, FLayout.buttonTop, TDialogLayout::kButtonWidth,
                         TDialogLayout::kButtonHeight);
-    // No default button, no cancel button.
-    button->setDefault(false);
+    // No cancel button; a default button only when the caller names one
+    // (a question whose safe answer must be the one Enter gives).
+    button->setDefault(i == defaultKind);
+    if (i == defaultKind) button->setFocus();
     const int result = kinds[i].result;
     if (result != mrNone) connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
     left += TDialogLayout::kButtonStep;
@@ -220,11 +232,13 @@ void TfrmDialog::reject() { done(mrCancel); }
 
 // ------------------------------------------------------------ entry point
 
-int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
-                           int helpCtx) {
+namespace {
+
+int ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
+                int defaultKind) {
   THookState &hook = Hook();
   ++hook.count;
-  TShownMessage record{msg, dlgType, buttons, helpCtx, mrNone, false};
+  TShownMessage record{msg, dlgType, buttons, helpCtx, mrNone, false, defaultKind};
   if (!hook.answers.isEmpty()) {
     record.result = hook.answers.takeFirst();
     record.answeredByHook = true;
@@ -235,10 +249,27 @@ int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButto
   int result = mrNone;
   {
     TfrmDialog dialog;  // created for the call, destroyed before returning
-    dialog.Prepare(msg, dlgType, buttons);
+    if (defaultKind < 0)
+      dialog.Prepare(msg, dlgType, buttons);
+    else
+      dialog.Prepare(msg, dlgType, buttons, TMsgDlgBtn(defaultKind));
     result = dialog.Run();
   }
   record.result = result;
   Hook().last = record;
   return result;
+}
+
+}  // namespace
+
+int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
+                           int helpCtx) {
+  return ShowMessage(msg, dlgType, buttons, helpCtx, -1);
+}
+
+int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
+                           int helpCtx, TMsgDlgBtn defaultButton) {
+  // A kind outside the set names no button: the dialog then has no default.
+  const int kind = buttons.Contains(defaultButton) ? int(defaultButton) : -1;
+  return ShowMessage(msg, dlgType, buttons, helpCtx, kind);
 }

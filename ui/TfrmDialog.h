@@ -59,6 +59,7 @@ struct TShownMessage {
   int helpCtx = 0;
   int result = mrNone;
   bool answeredByHook = false;  // true when SetNextAnswer gave the result
+  int defaultButton = -1;       // the button kind named as the default, -1 for none
 };
 
 class TfrmDialog : public QDialog, public TSkinForm {
@@ -73,6 +74,10 @@ class TfrmDialog : public QDialog, public TSkinForm {
   // Steps 2 to 11: sizes the form to the message, chooses the picture and
   // the title, creates the buttons on pnDLG.
   void Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons);
+  // The same, with defaultButton (when it is in the set) as the default
+  // button, which also takes the focus.
+  void Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
+               TMsgDlgBtn defaultButton);
   // Shows pnDLG, centres the form on the screen and runs it
   // modally. Returns the button's modal result, 2 for the close box.
   int Run();
@@ -100,6 +105,8 @@ class TfrmDialog : public QDialog, public TSkinForm {
 
  private:
   QLabel *NewVocabulary(const char *name, const QString &caption);
+  // defaultKind: a button kind, or -1 for no default button.
+  void DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int defaultKind);
 
   QWidget *pnDLG;
   QFrame *Bevel1;

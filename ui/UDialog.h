@@ -87,5 +87,9 @@ namespace UDialog {
 // closed it: 1 OK, 2 Cancel, 6 Yes, 7 No; the close box (and Escape) give 2.
 // The help context is accepted and not used. See TfrmDialog for the test hook.
 int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx);
+// The same, with defaultButton as the dialog's default: it has the focus and
+// Enter presses it. A kind that is not in the set names no default.
+int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
+                  TMsgDlgBtn defaultButton);
 
 }  // namespace UDialog

@@ -51,6 +51,9 @@ class TestMessageDialog : public QObject {
   void answers_data();
   void answers();
   void okStandsLeftOfCancel();
+  void defaultButton_data();
+  void defaultButton();
+  void defaultButtonThroughHook();
   void titleAndPicturePerKind_data();
   void titleAndPicturePerKind();
   void shownTextIsTrimmed_data();
@@ -120,6 +123,61 @@ void TestMessageDialog::answers() {
   QTEST(result, "result");
   QCOMPARE(TfrmDialog::LastShown().result, result);
   QVERIFY(!TfrmDialog::LastShown().answeredByHook);
+}
+
+// A question whose safe answer is No: Enter gives No, the other button
+// still answers; the default holds the focus.
+void TestMessageDialog::defaultButton_data() {
+  QTest::addColumn<QString>("press");  // a button's text or "enter"
+  QTest::addColumn<int>("result");
+  QTest::newRow("Enter") << "enter" << 7;
+  QTest::newRow("Yes") << "&Oui" << 6;
+  QTest::newRow("No") << "&Non" << 7;
+}
+
+void TestMessageDialog::defaultButton() {
+  QFETCH(QString, press);
+  QString focused, defaults;
+  bool active = false;
+  auto watch = ModalHelper::OnNextModal([&](QWidget *dlg) {
+    // The key goes where a user's would: to the focus of the active window.
+    active = QTest::qWaitForWindowActive(dlg);
+    if (auto *b = qobject_cast<QPushButton *>(QApplication::focusWidget())) focused = b->text();
+    for (QPushButton *b : SortedButtons(dlg))
+      if (b->isDefault()) defaults += b->text();
+    if (press == QLatin1String("enter")) {
+      QWidget *target = QApplication::focusWidget();
+      QTest::keyClick(target != nullptr ? target : dlg, Qt::Key_Return);
+    } else {
+      ModalHelper::ClickButton(dlg, press);
+    }
+  });
+  const int result = MessageDialog(QStringLiteral("Cette requête modifie des données. L'exécuter ?"),
+                                   mtConfirmation, {mbYes, mbNo}, 0, mbNo);
+  QVERIFY(watch->found);
+  QVERIFY(!watch->forcedClose);
+  QVERIFY(active);
+  QCOMPARE(focused, QStringLiteral("&Non"));
+  QCOMPARE(defaults, QStringLiteral("&Non"));
+  QTEST(result, "result");
+  QCOMPARE(TfrmDialog::LastShown().defaultButton, int(mbNo));
+}
+
+void TestMessageDialog::defaultButtonThroughHook() {
+  TfrmDialog::SetNextAnswer(mrYes);
+  auto watch = ModalHelper::CloseNextModal(300);
+  QCOMPARE(MessageDialog(QStringLiteral("Encore ?"), mtConfirmation, {mbYes, mbNo}, 5, mbNo), mrYes);
+  const TShownMessage &last = TfrmDialog::LastShown();
+  QVERIFY(last.answeredByHook);
+  QVERIFY(last.buttons == (TMsgDlgButtons{mbYes, mbNo}));
+  QCOMPARE(last.helpCtx, 5);
+  QCOMPARE(last.defaultButton, int(mbNo));
+  QTRY_VERIFY(watch->Done());
+  QVERIFY(watch->timedOut);
+  // The four-argument form names none.
+  TfrmDialog::SetNextAnswer(mrOk);
+  MessageDialog(QStringLiteral("Bonjour"), mtInformation, mbOK, 0);
+  QCOMPARE(TfrmDialog::LastShown().defaultButton, -1);
 }
 
 void TestMessageDialog::okStandsLeftOfCancel() {
