@@ -136,11 +136,12 @@ void TfrmMain::CreateSubsystems() {
 
   FDBProperties = new TfrmDBProperties(this);
   FAbout = new TfrmAbout(this);
+  // After a change of the store the flows want the tree and the lists
+  // read again, never the data page run again, whatever page is in front.
   FConnectionFlows = new TConnectionFlows(*FDBProperties, *FStore, *FSettings, FTree, FLists->lvGene(),
-                                          [this] { FActionList->Execute(Action("actRefresh")); }, this);
+                                          [this] { ReloadSelectedNode(); }, this);
 
-  FQueryFlows = new TQueryFlows(*FStore, *FSettings, FTree, FLists->lvQueries(),
-                                [this] { FActionList->Execute(Action("actRefresh")); },
+  FQueryFlows = new TQueryFlows(*FStore, *FSettings, FTree, FLists->lvQueries(), [this] { ReloadSelectedNode(); },
                                 [this] { FTimerRefresh->start(); }, this);
 
   TXListView *queries = FLists->lvQueries();
@@ -306,8 +307,12 @@ void TfrmMain::actRefreshExecute() {
     FDataPage->LoadDatas(FTree->currentItem());
     return;
   }
+  ReloadSelectedNode();
+}
+
+void TfrmMain::ReloadSelectedNode() {
   QTreeWidgetItem *node = FTree->currentItem();
-  if (!node) return;
+  if (!actRefreshUpdate()) return;
   FSettings->Invalidate();  // read the connection's settings again
   const int kind = TTreeNodes::Kind(node);
   if ((kind == nkColumn || kind == nkQuery) && node->parent()) node = node->parent();
@@ -321,5 +326,5 @@ void TfrmMain::TimerRefreshTimer() {
     FTimerRefresh->start();
     return;
   }
-  FActionList->Execute(Action("actRefresh"));
+  RunUserAction([this] { ReloadSelectedNode(); });
 }

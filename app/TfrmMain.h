@@ -67,6 +67,9 @@ class TfrmMain : public QMainWindow, public TSkinForm {
 
   void PageControlChange();
   void actRefreshExecute();
+  // The tree's part of the refresh: the selected node (a column's table, a
+  // saved query's folder) emptied and loaded again, as a first expansion.
+  void ReloadSelectedNode();
   void TimerRefreshTimer();
   QAction *Action(const char *name) const;
 

@@ -7,7 +7,10 @@
 #include "TfrmParameters.h"
 #include "UGridLoader.h"
 #include "UShellOpen.h"
+#include "TSkinForm.h"
+#include "TWebService.h"
 #include "USqlText.h"
+#include "UStatementEffect.h"
 #include "UUserAction.h"
 
 #include <QLabel>
@@ -71,7 +74,38 @@ void TDataPage::LoadDatas(QTreeWidgetItem *node) {
     FShowQueryPage();
     return;
   }
+  // A look at the page must not change the database behind the user's
+  // back: what is not a plain read goes only on his word.
+  const TStatementEffect effect = StatementEffect(*prepared);
+  if (!effect.ReadOnly && !ConfirmChange(effect)) {
+    FShowQueryPage();
+    return;
+  }
   FillListView(ws, FResult, FInfos, QString::fromLocal8Bit(*prepared));
+  if (!effect.ReadOnly) ShowAffectedRows(ws);
+}
+
+bool TDataPage::ConfirmChange(const TStatementEffect &effect) {
+  QString question = QStringLiteral("Cette requête modifie des données.");
+  if (effect.DeleteWithoutWhere)
+    question += QStringLiteral(" Elle n'a pas de clause WHERE : toutes les lignes de la table seront supprimées.");
+  else if (effect.UpdateWithoutWhere)
+    question += QStringLiteral(" Elle n'a pas de clause WHERE : toutes les lignes de la table seront modifiées.");
+  question += QStringLiteral(" L'exécuter ?");
+  return MessageDialog(question, mtConfirmation, {mbYes, mbNo}, 0, mbNo) == mrYes;
+}
+
+void TDataPage::ShowAffectedRows(const TWebService &ws) {
+  // A statement without rows answers its count of changed rows as a
+  // one-value table.
+  if (!ws.ErrorText.isEmpty() || FResult->ColumnCount() != 1 || FResult->RowCount() != 1 ||
+      FResult->Captions().value(0) != QLatin1String("affected_rows"))
+    return;
+  bool number = false;
+  const qulonglong rows = FResult->CellText(0, 0).toULongLong(&number);
+  if (!number) return;
+  FInfos->setText(QString::number(rows) + QStringLiteral(" ligne(s) modifiée(s)"));
+  FInfos->setToolTip(FInfos->text());
 }
 
 void TDataPage::lvDatasResultDblClick() {

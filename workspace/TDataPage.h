@@ -9,7 +9,9 @@ class QTreeWidgetItem;
 class TQueryPage;
 class TSettingsCache;
 class TXGridView;
+class TWebService;
 class TfrmParameters;
+struct TStatementEffect;
 
 // The "Données" page: the rows of a table (or of the table of a column),
 // or of a saved query once its parameters are given, with the count or the
@@ -34,6 +36,11 @@ class TDataPage : public QWidget {
   QLabel *lbDatasInfos() const { return FInfos; }
 
  private:
+  // Asks before a text that changes data goes; true on "Oui".
+  bool ConfirmChange(const TStatementEffect &effect);
+  // The label tells how many rows the change touched.
+  void ShowAffectedRows(const TWebService &ws);
+
   TSettingsCache &FSettings;
   TfrmParameters &FParameters;
   const TQueryPage &FQueryPage;

@@ -2,6 +2,7 @@
 // renamed in place in the tree and in the list with the user's own keys and
 // clicks, deleted after the question; one refresh after a rename.
 #include "MainWindowFixture.h"
+#include "RecordingServer.h"
 #include "TActionList.h"
 #include "TLocalStore.h"
 #include "TTreeNodes.h"
@@ -76,8 +77,8 @@ class TestQueryFlows : public QObject {
   }
   // A window with one connection "Base" holding the queries, its folder
   // selected and loaded.
-  void StartWith(const QStringList &titles) {
-    F.AddConnection(QStringLiteral("Base"), QStringLiteral("http://127.0.0.1:9"), QStringLiteral("b"));
+  void StartWith(const QStringList &titles, const QString &webServer = QStringLiteral("http://127.0.0.1:9")) {
+    F.AddConnection(QStringLiteral("Base"), webServer, QStringLiteral("b"));
     TfrmMain &main = F.Start();
     FConnection = TTreeNodes::Key(Root()->child(0));
     for (const QString &title : titles) AddQuery(title);
@@ -87,6 +88,14 @@ class TestQueryFlows : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&main));
   }
   void Run(QAction *action) { QVERIFY(F.Main().ActionList().Execute(action)); }
+  void SetSql(const QString &title, const QString &sql) {
+    for (TStoreRows rows = F.Main().Store().Select(TStoreStatement::qrySelectQueries, {{"FK_DATABASE", FConnection}});
+         !rows.Eof(); rows.Next())
+      if (rows.AsString("TITRE") == title)
+        F.Main().Store().Execute(TStoreStatement::qryUpdateQuerySQL, {{"REQUETE", sql},
+                                                                      {"DATE_MODIFICATION", QDateTime::currentDateTime()},
+                                                                      {"PK_REQUETE", rows.AsInteger("PK_REQUETE")}});
+  }
 
  private slots:
   void init() {
@@ -250,6 +259,71 @@ class TestQueryFlows : public QObject {
     QCOMPARE(TfrmDialog::LastShown().buttons, (TMsgDlgButtons{mbOK, mbCancel}));
     QCOMPARE(StoredTitles(), left);
     QCOMPARE(Children(Folder()), left);
+  }
+
+  // With "Données" in front showing a saved UPDATE, the flows reload the
+  // tree and the list and send nothing: the new query shows, the renamed
+  // one carries its title, the deleted one goes, and typing afterwards goes
+  // to the query on show.
+  void flowsWithTheDataPageInFront_data() {
+    QTest::addColumn<QString>("flow");
+    QTest::addColumn<QStringList>("after");  // "*" stands for the new query's title
+    QTest::newRow("new") << "new" << QStringList{"*", "Plus un", "Zeta"};
+    QTest::newRow("rename") << "rename" << QStringList{"Encore plus un", "Zeta"};
+    QTest::newRow("delete") << "delete" << QStringList{"Zeta"};
+  }
+  void flowsWithTheDataPageInFront() {
+    QFETCH(QString, flow);
+    QFETCH(QStringList, after);
+    RecordingServer server;
+    StartWith({QStringLiteral("Plus un"), QStringLiteral("Zeta")}, server.Url());
+    const QString update = QStringLiteral("UPDATE t SET v = v + 1 WHERE id = 1");
+    SetSql(QStringLiteral("Plus un"), update);
+    F.W.tvDB->setCurrentItem(Query(QStringLiteral("Plus un")));
+    server.Enqueue(RecordingServer::Ok("affected_rows\n1\n"));
+    TfrmDialog::SetNextAnswer(mrYes);
+    F.W.PageControl->setCurrentWidget(F.W.tsDatas);  // as the user's click on the tab
+    QCOMPARE(server.Requests().size(), 1);
+    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("1 ligne(s) modifiée(s)"));
+    Idle();
+
+    if (flow == QLatin1String("new")) {
+      Run(F.W.actNewQuery);
+    } else if (flow == QLatin1String("rename")) {
+      F.W.tvDB->setFocus();
+      Run(F.W.actRenameQuery);
+      QLineEdit *editor = OpenEditor(F.W.tvDB);
+      QVERIFY(editor);
+      editor->selectAll();
+      QTest::keyClicks(editor, QStringLiteral("Encore plus un"));
+      QTest::keyClick(editor, Qt::Key_Return);
+      QTRY_VERIFY(!F.W.TimerRefresh->isActive());
+      QTest::qWait(50);
+    } else {
+      TfrmDialog::SetNextAnswer(mrOk);
+      Run(F.W.actDeleteQuery);
+    }
+    QCOMPARE(TfrmDialog::PendingAnswers(), 0);
+    QCOMPARE(server.Requests().size(), 1);  // nothing sent again
+    QStringList expected = after;
+    if (flow == QLatin1String("new")) expected[0] = StoredTitles().value(0);
+    QCOMPARE(StoredTitles(), expected);
+    QTRY_COMPARE(Children(Folder()), expected);
+    QCOMPARE(F.W.lvQueries->topLevelItemCount(), expected.size());
+
+    // Typing goes to the query that is shown, and to no other.
+    QTreeWidgetItem *shown = Query(expected.last());
+    F.W.tvDB->setCurrentItem(shown);
+    F.W.PageControl->setCurrentWidget(F.W.tsQuery);
+    QCOMPARE(F.W.mQuery->text(), QString());
+    F.W.mQuery->setFocus();
+    QTest::keyClicks(F.W.mQuery, QStringLiteral("SELECT 1"));
+    for (const TStoredQuery &query : Stored())
+      QCOMPARE(query.Sql, query.Title == expected.last() ? QStringLiteral("SELECT 1")
+                          : query.Title == QLatin1String("Plus un") || query.Title == QLatin1String("Encore plus un")
+                              ? update
+                              : QString());
+    QCOMPARE(server.Requests().size(), 1);
   }
 
   // After a query was opened from the list, the tree's selection comes

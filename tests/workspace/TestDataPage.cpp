@@ -219,6 +219,99 @@ class TestDataPage : public QObject {
     QCOMPARE(Grid()->ColumnCount(), 0);
   }
 
+  // A saved query that is not a plain read goes only after "Oui", asked
+  // at each look at the page (F5 too); "Non", or Enter on the question,
+  // sends nothing and brings the query page back. Without a WHERE clause
+  // the question says what the statement will do to the table. A change
+  // shows its count of changed rows on the label.
+  void changesAreAsked_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("question");  // empty: none asked
+    const QString base = QStringLiteral("Cette requête modifie des données. L'exécuter ?");
+    QTest::newRow("select") << "SELECT * FROM t WHERE ville = 'x'" << QString();
+    QTest::newRow("with ... select") << "WITH c AS (SELECT 1 AS a) SELECT a FROM c" << QString();
+    QTest::newRow("show, after a comment") << "-- la liste d'abord\nSHOW TABLES" << QString();
+    QTest::newRow("describe") << "DESCRIBE t" << QString();
+    QTest::newRow("explain") << "EXPLAIN SELECT * FROM t" << QString();
+    QTest::newRow("update with where") << "UPDATE t SET v = v + 1 WHERE id = 1" << base;
+    QTest::newRow("insert") << "INSERT INTO t (a) VALUES (1)" << base;
+    QTest::newRow("update without where")
+        << "UPDATE \n  t\nSET\n  a=''\n"
+        << "Cette requête modifie des données. Elle n'a pas de clause WHERE : toutes les lignes de la table "
+           "seront modifiées. L'exécuter ?";
+    QTest::newRow("delete without where")
+        << "DELETE FROM\n  t\n"
+        << "Cette requête modifie des données. Elle n'a pas de clause WHERE : toutes les lignes de la table "
+           "seront supprimées. L'exécuter ?";
+    QTest::newRow("delete with where") << "DELETE FROM t WHERE id = 2" << base;
+    QTest::newRow("truncate") << "TRUNCATE TABLE t" << base;
+  }
+  void changesAreAsked() {
+    QFETCH(QString, sql);
+    QFETCH(QString, question);
+    AddQuery(Connection(1), QStringLiteral("Q"), sql);
+    OpenQuery(Connection(1), QStringLiteral("Q"));
+    const int shown = TfrmDialog::ShownCount();
+    if (question.isEmpty()) {
+      FServer->Enqueue(RecordingServer::Ok("a\n1\n"));
+      ShowDataPage();
+      QCOMPARE(TfrmDialog::ShownCount(), shown);
+      QCOMPARE(FServer->Requests().size(), 1);
+      QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("1 enregistrement(s)"));
+      return;
+    }
+    // Non: nothing goes, the query page comes back, the page stays empty.
+    TfrmDialog::SetNextAnswer(mrNo);
+    ShowDataPage();
+    QCOMPARE(TfrmDialog::LastShown().message, question);
+    QCOMPARE(TfrmDialog::LastShown().kind, mtConfirmation);
+    QCOMPARE(TfrmDialog::LastShown().buttons, (TMsgDlgButtons{mbYes, mbNo}));
+    QCOMPARE(TfrmDialog::LastShown().defaultButton, int(mbNo));
+    QCOMPARE(FServer->Requests().size(), 0);
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsQuery);
+    QCOMPARE(F.W.lbDatasInfos->text(), QString());
+    QCOMPARE(Grid()->ColumnCount(), 0);
+
+    // Enter takes the default answer, Non.
+    auto watch = ModalHelper::OnNextModal([](QWidget *dialog) { QTest::keyClick(dialog, Qt::Key_Return); });
+    ShowDataPage();
+    QVERIFY(watch->acted);
+    QCOMPARE(FServer->Requests().size(), 0);
+    QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsQuery);
+
+    // Oui: sent once, its count on the label.
+    FServer->Enqueue(RecordingServer::Ok("affected_rows\n3\n"));
+    TfrmDialog::SetNextAnswer(mrYes);
+    ShowDataPage();
+    QCOMPARE(FServer->Requests().size(), 1);
+    QCOMPARE(Statements().last(), QString(sql).replace(QLatin1Char('\n'), QLatin1String("\r ")).trimmed() + "\r ");
+    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("3 ligne(s) modifiée(s)"));
+    QCOMPARE(F.W.lbDatasInfos->toolTip(), F.W.lbDatasInfos->text());
+
+    // F5 on the page asks again.
+    TfrmDialog::SetNextAnswer(mrNo);
+    QVERIFY(F.Main().ActionList().Execute(F.W.actRefresh));
+    QCOMPARE(TfrmDialog::PendingAnswers(), 0);
+    QCOMPARE(FServer->Requests().size(), 1);
+  }
+
+  // Only a change's own answer reads as changed rows: a read whose one
+  // column happens to be named so is a row like any other.
+  void changedRowsOnlyForAChange() {
+    AddQuery(Connection(1), QStringLiteral("Q"), QStringLiteral("SELECT 3 AS affected_rows"));
+    AddQuery(Connection(1), QStringLiteral("R"), QStringLiteral("DELETE FROM t WHERE id = 1"));
+    OpenQuery(Connection(1), QStringLiteral("Q"));
+    FServer->Enqueue(RecordingServer::Ok("affected_rows\n3\n"));
+    ShowDataPage();
+    QCOMPARE(F.W.lbDatasInfos->text(), QStringLiteral("1 enregistrement(s)"));
+    // A change whose answer is an error keeps the error.
+    OpenQuery(Connection(1), QStringLiteral("R"));
+    FServer->Enqueue(RecordingServer::Ok("$ERR Table 'b.t' doesn't exist\n"));
+    TfrmDialog::SetNextAnswer(mrYes);
+    ShowDataPage();
+    QVERIFY(F.W.lbDatasInfos->text().endsWith(QStringLiteral("Table 'b.t' doesn't exist")));
+  }
+
   // A failed request shows its message above an empty list, no box; a
   // long one is cut at the page's edge, whole in the hint, and leaves the
   // window as wide as it was.
@@ -227,6 +320,7 @@ class TestDataPage : public QObject {
     const QByteArray message = "You have an error in your SQL syntax; " + QByteArray(900, 'x');
     FServer->Enqueue(RecordingServer::Ok("$ERR " + message + "\n"));
     const QSize before = F.Main().size();
+    const int shown = TfrmDialog::ShownCount();
     ShowDataPage();
     QCoreApplication::processEvents();
     QCOMPARE(F.W.lbDatasInfos->text(), QString::fromLatin1(message));
@@ -234,7 +328,7 @@ class TestDataPage : public QObject {
     QCOMPARE(F.Main().size(), before);
     QVERIFY(F.W.PageControl->minimumSizeHint().width() < before.width());
     QCOMPARE(Grid()->RowCount(), 0);
-    QCOMPARE(TfrmDialog::ShownCount(), 0);
+    QCOMPARE(TfrmDialog::ShownCount(), shown);
     QVERIFY(!QApplication::overrideCursor());
   }
 
