@@ -21,11 +21,13 @@
 #include "UUpdate.h"
 #include "UUserAction.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSettings>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QTabWidget>
@@ -235,6 +237,81 @@ void TfrmMain::CreateMenus() {
   // changing the selection.
   connect(FTree, &QWidget::customContextMenuRequested, this,
           [this, pmlvDB](const QPoint &pos) { pmlvDB->popup(FTree->viewport()->mapToGlobal(pos)); });
+}
+
+namespace {
+
+// The window's state lives in the user's configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config), under the name of the data folder:
+// vantrel/vantrel.ini.
+std::unique_ptr<QSettings> WindowSettings() {
+  auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("vantrel"),
+                                              QStringLiteral("vantrel"));
+  settings->beginGroup(QStringLiteral("MainWindow"));
+  return settings;
+}
+
+// A saved place is taken back when enough of it, its top included, lies on
+// one of the screens there are now: one left on a screen since unplugged,
+// or mangled, would open the window out of reach.
+bool OnSomeScreen(const QRect &place) {
+  if (place.width() < 100 || place.height() < 50) return false;
+  for (const QScreen *screen : QGuiApplication::screens()) {
+    const QRect area = screen->availableGeometry();
+    const QRect visible = place.intersected(area);
+    if (place.top() >= area.top() && visible.width() >= 100 && visible.height() >= 50) return true;
+  }
+  return false;
+}
+
+QVariantList SplitterSizes(const QSplitter *splitter) {
+  QVariantList sizes;
+  for (int size : splitter->sizes()) sizes << size;
+  return sizes;
+}
+
+// Sizes saved for as many panes as the splitter has, none of them shut.
+void RestoreSplitterSizes(QSplitter *splitter, const QVariant &saved) {
+  const QVariantList values = saved.toList();
+  if (splitter == nullptr || values.size() != splitter->count()) return;
+  QList<int> sizes;
+  for (const QVariant &value : values) {
+    bool ok = false;
+    const int size = value.toInt(&ok);
+    if (!ok || size <= 0) return;
+    sizes << size;
+  }
+  splitter->setSizes(sizes);
+}
+
+}  // namespace
+
+void TfrmMain::RestoreWindowState() {
+  FKeepsWindowState = true;
+  const std::unique_ptr<QSettings> settings = WindowSettings();
+  // Otherwise the designed place of the constructor stays.
+  const QRect place = settings->value(QStringLiteral("Geometry")).toRect();
+  if (OnSomeScreen(place)) {
+    setGeometry(place);
+    if (settings->value(QStringLiteral("Maximized")).toBool()) setWindowState(windowState() | Qt::WindowMaximized);
+  }
+  RestoreSplitterSizes(qobject_cast<QSplitter *>(centralWidget()), settings->value(QStringLiteral("Splitter1")));
+  RestoreSplitterSizes(FRightSplitter, settings->value(QStringLiteral("Splitter2")));
+}
+
+void TfrmMain::SaveWindowState() const {
+  const std::unique_ptr<QSettings> settings = WindowSettings();
+  // A maximised window comes back maximised, over its place before.
+  settings->setValue(QStringLiteral("Geometry"), isMaximized() ? normalGeometry() : geometry());
+  settings->setValue(QStringLiteral("Maximized"), isMaximized());
+  if (const auto *Splitter1 = qobject_cast<const QSplitter *>(centralWidget()))
+    settings->setValue(QStringLiteral("Splitter1"), SplitterSizes(Splitter1));
+  settings->setValue(QStringLiteral("Splitter2"), SplitterSizes(FRightSplitter));
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event) {
+  if (FKeepsWindowState) SaveWindowState();
+  QMainWindow::closeEvent(event);
 }
 
 void TfrmMain::showEvent(QShowEvent *event) {

@@ -44,6 +44,13 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   // Each time the window is shown: the silent update check.
   void FormShow();
 
+  // The window's place, size and splits as the user left them when it last
+  // closed, read from the user's configuration folder (not the store); a
+  // place off every screen keeps the designed one. Run after FormCreate,
+  // before the window is shown; from then on closing the window saves them.
+  void RestoreWindowState();
+  void SaveWindowState() const;
+
   // Asks every action to re-evaluate its enabling rule, as the idle hook does.
   void ApplicationEventsIdle();
   TActionList &ActionList() const { return *FActionList; }
@@ -52,6 +59,7 @@ class TfrmMain : public QMainWindow, public TSkinForm {
 
  protected:
   void showEvent(QShowEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
 
  private:
   void CreateLayout();
@@ -74,6 +82,7 @@ class TfrmMain : public QMainWindow, public TSkinForm {
   QAction *Action(const char *name) const;
 
   QString FStorePath;
+  bool FKeepsWindowState = false;  // RestoreWindowState ran: closing saves the state
   std::unique_ptr<TLocalStore> FStore;
   TWebService *FWebService = nullptr;
   std::unique_ptr<TSettingsCache> FSettings;

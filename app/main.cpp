@@ -70,6 +70,7 @@ int main(int argc, char **argv) {
   }
   TfrmMain frmMain(QFileInfo(storePath).absoluteFilePath());
   if (!frmMain.FormCreate()) return 1;
+  frmMain.RestoreWindowState();
   frmMain.show();
   return app.exec();
 }

@@ -3,10 +3,16 @@
 #include "UPictures.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 
 // ------------------------------------------------------------ arithmetic
 
@@ -27,6 +33,26 @@ TDialogLayout ComputeDialogLayout(int labelWidth, int labelHeight, int buttonCou
   l.firstButtonLeft = (l.clientWidth - 67 * buttonCount) / 2;
   l.buttonTop = l.clientHeight - L::kButtonHeight - 8;
   return l;
+}
+
+TMessageRoom ComputeMessageRoom(int availableWidth, int availableHeight, int designedLabelHeight) {
+  using L = TDialogLayout;
+  TMessageRoom room;
+  const int outerWidth = qMax(L::kMinOuterWidth, availableWidth * 2 / 3);
+  room.width = outerWidth - L::kLabelLeft - 20;
+  // The client area grows by the designed line and the message (steps 2 and 5).
+  room.height = qMax(designedLabelHeight, availableHeight - TMessageRoom::kFrameAllowance -
+                                              L::kDesignClientHeight - designedLabelHeight);
+  return room;
+}
+
+QPoint PlaceMessageBox(int outerWidth, int clientHeight, const QRect &area) {
+  QRect box(QPoint(0, 0), QSize(outerWidth, clientHeight));
+  box.moveCenter(area.center());
+  const int outerHeight = clientHeight + TMessageRoom::kFrameAllowance;
+  const int x = qMax(area.left(), qMin(box.left(), area.right() + 1 - outerWidth));
+  const int y = qMax(area.top(), qMin(box.top(), area.bottom() + 1 - outerHeight));
+  return {x, y};
 }
 
 QString DialogMessageText(const QString &msg) {
@@ -102,8 +128,22 @@ TfrmDialog::TfrmDialog(QWidget *parent) : QDialog(parent), TSkinForm(this) {
   lbMsg->setObjectName(QStringLiteral("lbMsg"));
   lbMsg->setTextFormat(Qt::PlainText);
   lbMsg->setWordWrap(false);
+  // A message is often what the user has to pass on or look up.
+  lbMsg->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The label's own menu would offer the toolkit's untranslated commands.
+  lbMsg->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(lbMsg, &QWidget::customContextMenuRequested, this, &TfrmDialog::ShowMessageMenu);
   lbMsg->move(L::kLabelLeft, L::kLabelTop);
   lbMsg->resize(lbMsg->sizeHint());
+  FDesignedLineHeight = lbMsg->height();
+
+  sbMsg = new QScrollArea(pnDLG);
+  sbMsg->setObjectName(QStringLiteral("sbMsg"));
+  sbMsg->setAccessibleName(QStringLiteral("Message"));
+  sbMsg->setFrameShape(QFrame::NoFrame);
+  sbMsg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  sbMsg->setWidgetResizable(false);
+  sbMsg->hide();
 
   lbWarning = NewVocabulary("lbWarning", QStringLiteral("Attention"));
   lbError = NewVocabulary("lbError", QStringLiteral("Erreur"));
@@ -136,14 +176,57 @@ void TfrmDialog::Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons
 
 void TfrmDialog::DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
                            int defaultKind) {
-  // The designed one-line text's height, read before the message
-  // replaces it (13 pixels in the design's font; the real font's here).
-  const int designedHeight = lbMsg->height();
-  // The label takes the size of the message.
-  lbMsg->setText(DialogMessageText(msg));
-  lbMsg->resize(lbMsg->sizeHint());
+  using L = TDialogLayout;
+  // The designed one-line text's height, read before any message replaced
+  // it (13 pixels in the design's font; the real font's here).
+  const int designedHeight = FDesignedLineHeight;
+  // The label takes the size of the message, one line per line break...
+  FMessage = DialogMessageText(msg);
+  lbMsg->setWordWrap(false);
+  lbMsg->setText(FMessage);
+  QSize label = lbMsg->sizeHint();
+  QSize box = label;
+  bool scrolls = false;
+  // ...as long as it fits the screen: a wider one wraps, a taller one
+  // scrolls, so that the box and its buttons stay on the screen.
+  if (const QScreen *screen = TargetScreen(); screen != nullptr) {
+    const QRect area = screen->availableGeometry();
+    const TMessageRoom room = ComputeMessageRoom(area.width(), area.height(), designedHeight);
+    if (label.width() > room.width) {
+      lbMsg->setWordWrap(true);
+      label = QSize(room.width, lbMsg->heightForWidth(room.width));
+    }
+    box = label;
+    if (label.height() > room.height) {
+      scrolls = true;
+      const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, sbMsg->verticalScrollBar());
+      if (label.width() + bar > room.width) {
+        lbMsg->setWordWrap(true);
+        label = QSize(room.width - bar, lbMsg->heightForWidth(room.width - bar));
+      }
+      box = QSize(label.width() + bar, room.height);
+    }
+  }
+  const QPoint at(L::kLabelLeft, L::kLabelTop);
+  if (scrolls) {
+    if (sbMsg->widget() != lbMsg) {
+      sbMsg->setWidget(lbMsg);
+      lbMsg->setAutoFillBackground(false);
+    }
+    lbMsg->resize(label);
+    sbMsg->setGeometry(QRect(at, box));
+    sbMsg->show();
+  } else {
+    if (sbMsg->widget() == lbMsg) {
+      sbMsg->takeWidget();
+      lbMsg->setParent(pnDLG);
+      lbMsg->show();
+    }
+    sbMsg->hide();
+    lbMsg->setGeometry(QRect(at, label));
+  }
   // Steps 4 to 6 and 8 to 10.
-  FLayout = ComputeDialogLayout(lbMsg->width(), lbMsg->height(), buttons.Count(), designedHeight);
+  FLayout = ComputeDialogLayout(box.width(), box.height(), buttons.Count(), designedHeight);
   setFixedSize(FLayout.clientWidth, FLayout.clientHeight);
   pnDLG->setGeometry(0, 0, FLayout.clientWidth, FLayout.clientHeight);
   Bevel1->setGeometry(TDialogLayout::kBevelLeft, TDialogLayout::kBevelTop, FLayout.bevelWidth,
@@ -214,21 +297,50 @@ void TfrmDialog::DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButto
   }
 }
 
-int TfrmDialog::Run() {
-  pnDLG->show();
-  // Placed at the centre of the screen (the one of the active window if any).
+QScreen *TfrmDialog::TargetScreen() {
   QScreen *screen = nullptr;
   if (QWidget *active = QApplication::activeWindow()) screen = active->screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  if (screen != nullptr) {
-    QRect outer(QPoint(0, 0), QSize(FLayout.outerWidth, height()));
-    outer.moveCenter(screen->availableGeometry().center());
-    move(outer.topLeft());
+  return screen;
+}
+
+int TfrmDialog::Run() {
+  pnDLG->show();
+  // Placed at the centre of the screen it was sized for.
+  if (QScreen *screen = TargetScreen(); screen != nullptr) {
+    setScreen(screen);
+    move(PlaceMessageBox(FLayout.outerWidth, height(), screen->availableGeometry()));
   }
   return exec();
 }
 
 void TfrmDialog::reject() { done(mrCancel); }
+
+void TfrmDialog::keyPressEvent(QKeyEvent *event) {
+  if (event->matches(QKeySequence::Copy)) {
+    CopyMessage();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TfrmDialog::CopyMessage() {
+  const QString selected = lbMsg->selectedText();
+  QGuiApplication::clipboard()->setText(selected.isEmpty() ? FMessage : selected);
+}
+
+void TfrmDialog::ShowMessageMenu(const QPoint &pos) {
+  QMenu menu(this);
+  menu.setAccessibleName(QStringLiteral("Menu du message"));
+  QAction *copy = menu.addAction(QStringLiteral("&Copier"));
+  QAction *all = menu.addAction(QStringLiteral("Tout &sélectionner"));
+  QAction *chosen = menu.exec(lbMsg->mapToGlobal(pos));
+  if (chosen == copy)
+    CopyMessage();
+  else if (chosen == all)
+    lbMsg->setSelection(0, int(lbMsg->text().size()));
+}
 
 // ------------------------------------------------------------ entry point
 

@@ -6,10 +6,15 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPoint>
+#include <QRect>
 
 class QFrame;
 class QLabel;
+class QKeyEvent;
 class QPushButton;
+class QScreen;
+class QScrollArea;
 class QWidget;
 
 // The pure arithmetic of the dialog's sizing. The frame is modelled
@@ -40,6 +45,25 @@ struct TDialogLayout {
   int firstButtonLeft = 0;
   int buttonTop = 0;
 };
+
+// The room the message may take on a screen whose available area has the
+// given size: the box at most two thirds of the screen's width (never below
+// its minimum width), and no taller than the screen, its caption bar
+// included. A longer message wraps at `width`; a taller one scrolls.
+struct TMessageRoom {
+  // Caption bar and borders that the window manager adds above and around
+  // the client area; not known before the box is shown, so estimated.
+  static constexpr int kFrameAllowance = 48;
+  int width = 0;   // the widest the message may be
+  int height = 0;  // the tallest the message may be
+};
+TMessageRoom ComputeMessageRoom(int availableWidth, int availableHeight,
+                                int designedLabelHeight = TDialogLayout::kDesignLineHeight);
+
+// Where the box of that outer size goes in an available area: centred, then
+// moved inside the area (the caption bar allowance included) where it would
+// leave it.
+QPoint PlaceMessageBox(int outerWidth, int clientHeight, const QRect &area);
 
 // labelWidth/labelHeight: the size of lbMsg holding the message;
 // designedLabelHeight: its height with the designed one-line text (before the message is set).
@@ -86,6 +110,12 @@ class TfrmDialog : public QDialog, public TSkinForm {
   const TDialogLayout &Layout() const { return FLayout; }
   // The buttons created by the last Prepare, left to right.
   QList<QPushButton *> Buttons() const { return FButtons; }
+  // The message as shown, which Ctrl+C copies whole when nothing is
+  // selected.
+  const QString &Message() const { return FMessage; }
+  // The screen the box is sized for and shown on: the one of the active
+  // window, else the primary screen.
+  static QScreen *TargetScreen();
 
   // --- Test hook -------------------------------------------------------
   // Queues an answer: the next MessageDialog call returns `result` at once,
@@ -103,7 +133,14 @@ class TfrmDialog : public QDialog, public TSkinForm {
   // The close box and Escape close the dialog with modal result 2.
   void reject() override;
 
+ protected:
+  // Ctrl+C copies the selected text, or the whole message without a
+  // selection.
+  void keyPressEvent(QKeyEvent *event) override;
+
  private:
+  void CopyMessage();
+  void ShowMessageMenu(const QPoint &pos);
   QLabel *NewVocabulary(const char *name, const QString &caption);
   // defaultKind: a button kind, or -1 for no default button.
   void DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int defaultKind);
@@ -115,6 +152,7 @@ class TfrmDialog : public QDialog, public TSkinForm {
   QLabel *imgInformation;
   QLabel *imgConfirmation;
   QLabel *lbMsg;
+  QScrollArea *sbMsg;  // holds lbMsg when the message is taller than the screen
   QLabel *lbWarning;
   QLabel *lbError;
   QLabel *lbInformation;
@@ -126,4 +164,6 @@ class TfrmDialog : public QDialog, public TSkinForm {
 
   TDialogLayout FLayout;
   QList<QPushButton *> FButtons;
+  QString FMessage;
+  int FDesignedLineHeight = TDialogLayout::kDesignLineHeight;
 };

@@ -32,7 +32,7 @@ class TestStoreLocation : public QObject {
   // Starts one of the programs as the user, with no display.
   void Start(QProcess &process, const QString &program, const QStringList &arguments) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
       env.remove(QLatin1String(name));
     env.insert(QStringLiteral("HOME"), FHome);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -17,6 +17,10 @@ class TestDialogLayout : public QObject {
   void buttonSet();
   void messageText_data();
   void messageText();
+  void messageRoom_data();
+  void messageRoom();
+  void placement_data();
+  void placement();
 };
 
 void TestDialogLayout::layout_data() {
@@ -119,6 +123,53 @@ void TestDialogLayout::messageText_data() {
 void TestDialogLayout::messageText() {
   QFETCH(QString, message);
   QTEST(DialogMessageText(message), "shown");
+}
+
+// The message may take two thirds of the screen's width, less the label's
+// left and right margins (64 + 20), and the screen's height less the
+// caption bar allowance and the rest of the box (105 + the designed line).
+void TestDialogLayout::messageRoom_data() {
+  QTest::addColumn<int>("screenWidth");
+  QTest::addColumn<int>("screenHeight");
+  QTest::addColumn<int>("width");
+  QTest::addColumn<int>("height");
+  QTest::newRow("1280 x 720") << 1280 << 720 << 769 << 720 - 48 - 118;
+  QTest::newRow("1920 x 1080") << 1920 << 1080 << 1196 << 1080 - 48 - 118;
+  QTest::newRow("800 x 600") << 800 << 600 << 449 << 600 - 48 - 118;
+  // A tiny screen keeps the minimum width and room for one line.
+  QTest::newRow("320 x 100") << 320 << 100 << 216 << 13;
+}
+
+void TestDialogLayout::messageRoom() {
+  QFETCH(int, screenWidth);
+  QFETCH(int, screenHeight);
+  const TMessageRoom room = ComputeMessageRoom(screenWidth, screenHeight);
+  QTEST(room.width, "width");
+  QTEST(room.height, "height");
+  // A box grown to the room stays inside the screen, its caption bar included.
+  const TDialogLayout l = ComputeDialogLayout(room.width, room.height, 1);
+  if (screenWidth >= 450) QVERIFY(l.outerWidth <= screenWidth * 2 / 3);
+  if (screenHeight >= 200) QVERIFY(l.clientHeight + TMessageRoom::kFrameAllowance <= screenHeight);
+}
+
+void TestDialogLayout::placement_data() {
+  QTest::addColumn<QRect>("area");
+  QTest::addColumn<QSize>("box");  // outer width, client height
+  QTest::addColumn<QPoint>("at");
+  const QRect small(1920, 0, 1280, 720);
+  // A box that fits is centred, as the designed dialog is.
+  QTest::newRow("centred") << small << QSize(300, 131) << QPoint(1920 + 490, 294);
+  QTest::newRow("centred, other screen") << QRect(0, 0, 800, 600) << QSize(300, 131) << QPoint(250, 234);
+  // A box as tall as its room moves up so that its caption bar fits below.
+  QTest::newRow("tall") << small << QSize(853, 672) << QPoint(1920 + 213, 0);
+  // One larger than the screen keeps its top left corner on it.
+  QTest::newRow("larger than the screen") << small << QSize(2000, 900) << QPoint(1920, 0);
+}
+
+void TestDialogLayout::placement() {
+  QFETCH(QRect, area);
+  QFETCH(QSize, box);
+  QTEST(PlaceMessageBox(box.width(), box.height(), area), "at");
 }
 
 QTEST_APPLESS_MAIN(TestDialogLayout)
