@@ -86,6 +86,9 @@ QByteArray Marker(int k) {
 // the references in text order. One colon of each doubled colon outside
 // quotes is removed; with placeMarkers, each reference is replaced by its
 // marker (the first kMaxSQLParams only: no byte is left for a further one).
+// A quote inside a comment opens no string (an apostrophe in "-- Clients
+// d'une ville" would hide every reference after it); colons are read there
+// as anywhere else, so a reference in a comment is still asked for.
 QList<QByteArray> Scan(QByteArray &s, bool placeMarkers, TLeadBytes lead) {
   QList<QByteArray> names;
   const auto at = [&s](qsizetype i) { return i < s.size() ? int(uchar(s[i])) : kEnd; };
@@ -94,10 +97,19 @@ QList<QByteArray> Scan(QByteArray &s, bool placeMarkers, TLeadBytes lead) {
     while (i < s.size() && IsLead(lead, uchar(s[i]))) i = qMin(i + 2, s.size());
   };
   bool inQuotes = false;
+  // The comment being read runs up to, not including, this position.
+  qsizetype commentEnd = 0;
+  // Whether the byte at i, the one being looked at, toggles the quote flag:
+  // a comment is looked for there first, outside quotes only.
+  const auto togglesQuotes = [&](qsizetype i, int c) {
+    if (!inQuotes && i >= commentEnd) commentEnd = SQLCommentEnd(s, i);
+    return IsQuote(c) && i >= commentEnd;
+  };
   qsizetype p = 0;
   for (;;) {
     skipLeadPairs(p);
     int c = at(p);
+    const bool toggles = togglesQuotes(p, c);
     if (c == ':' && !inQuotes && at(p + 1) != ':') {
       const qsizetype start = p;
       bool quotedName = false;
@@ -105,10 +117,8 @@ QList<QByteArray> Scan(QByteArray &s, bool placeMarkers, TLeadBytes lead) {
         ++p;
         skipLeadPairs(p);
         c = at(p);
-        if (IsQuote(c)) {
-          inQuotes = !inQuotes;
-          if (p == start + 1) quotedName = true;
-        }
+        if (IsQuote(c) && p == start + 1) quotedName = true;
+        if (togglesQuotes(p, c)) inQuotes = !inQuotes;
       } while (c != kEnd && (inQuotes || !IsDelimiter(c)));
       QByteArray name = s.mid(start + 1, p - start - 1);
       if (quotedName) {
@@ -117,12 +127,16 @@ QList<QByteArray> Scan(QByteArray &s, bool placeMarkers, TLeadBytes lead) {
       }
       if (placeMarkers && names.size() < kMaxSQLParams) {
         s.replace(start, p - start, Marker(int(names.size())));
+        // The comment's end moves with the text; one that ended inside the
+        // name ends with the marker.
+        if (commentEnd > start) commentEnd = qMax(commentEnd + 3 - (p - start), start + 3);
         p = start + 3;  // the byte that ended the name, which is not looked at again
       }
       names.append(name);
     } else if (c == ':' && !inQuotes) {
       s.remove(p, 1);  // a doubled colon; the one left is stepped over below
-    } else if (IsQuote(c)) {
+      if (commentEnd > p) --commentEnd;
+    } else if (toggles) {
       inQuotes = !inQuotes;
     }
     if (c == kEnd) break;
@@ -163,6 +177,27 @@ bool IsCommentLine(const QByteArray &line) {
 }
 
 }  // namespace
+
+qsizetype SQLCommentEnd(const QByteArray &text, qsizetype pos) {
+  const qsizetype n = text.size();
+  if (pos < 0 || pos >= n) return pos;
+  const auto at = [&text, n](qsizetype i) { return i < n ? int(uchar(text[i])) : kEnd; };
+  const int c = at(pos);
+  const int after = at(pos + 2);
+  // MySQL wants a blank or a control character after the dashes, so that
+  // "a--1" stays a subtraction.
+  if (c == '#' || (c == '-' && at(pos + 1) == '-' && (after == kEnd || after <= 32 || after == 127))) {
+    qsizetype end = pos + 1;
+    while (end < n && text[end] != '\n' && text[end] != '\r') ++end;
+    return end;
+  }
+  if (c == '/' && at(pos + 1) == '*') {
+    if (after == '!' || (after == 'M' && at(pos + 3) == '!')) return pos;
+    const qsizetype close = text.indexOf("*/", pos + 2);
+    return close < 0 ? n : close + 2;
+  }
+  return pos;
+}
 
 TSqlTextError::TSqlTextError(const QString &message)
     : std::runtime_error(message.toStdString()), FMessage(message) {}

@@ -88,6 +88,15 @@ void BlankSQLComments(TSqlLines &lines);
 // BlankSQLComments, then deletes every line that is empty once trimmed.
 void CleanSQL(TSqlLines &lines);
 
+// Where a comment that starts at `pos` ends, read as MySQL reads comments:
+// "--" followed by a blank or a control character (or nothing), and "#",
+// run to the end of the line, the line break excluded; "/*" runs past the
+// next "*/", or to the end of the text. "/*!" (and MariaDB's "/*M!") is code
+// the server runs, so no comment. Returns pos when no comment starts there.
+// Meant for readers that walk the text outside quotes: inside quotes
+// nothing starts a comment.
+qsizetype SQLCommentEnd(const QByteArray &text, qsizetype pos);
+
 // The one preparation of a saved query before it is sent: the text put
 // through a list of lines (CR LF), then, when it holds references,
 // putValues(text) puts the values in (false when the user cancels: the
