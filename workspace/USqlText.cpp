@@ -1,6 +1,9 @@
 #include "USqlText.h"
 
+#include <QSet>
 #include <QtGlobal>
+
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -176,6 +179,93 @@ bool IsCommentLine(const QByteArray &line) {
   return i + 1 < line.size() && line[i] == '-' && line[i + 1] == '-';
 }
 
+// The words MySQL 8 (those its manual marks reserved) and MariaDB reserve:
+// one of them is taken unquoted as a name by neither, or not by all
+// versions. Quoting one more word costs nothing; one less, a failed request.
+const QSet<QByteArray> &ReservedWords() {
+  static const QSet<QByteArray> words = {
+      // MySQL 8
+      "ACCESSIBLE", "ADD", "ALL", "ALTER", "ANALYZE", "AND", "AS", "ASC", "ASENSITIVE", "BEFORE", "BETWEEN",
+      "BIGINT", "BINARY", "BLOB", "BOTH", "BY", "CALL", "CASCADE", "CASE", "CHANGE", "CHAR", "CHARACTER",
+      "CHECK", "COLLATE", "COLUMN", "CONDITION", "CONSTRAINT", "CONTINUE", "CONVERT", "CREATE", "CROSS",
+      "CUBE", "CUME_DIST", "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP", "CURRENT_USER", "CURSOR",
+      "DATABASE", "DATABASES", "DAY_HOUR", "DAY_MICROSECOND", "DAY_MINUTE", "DAY_SECOND", "DEC", "DECIMAL",
+      "DECLARE", "DEFAULT", "DELAYED", "DELETE", "DENSE_RANK", "DESC", "DESCRIBE", "DETERMINISTIC",
+      "DISTINCT", "DISTINCTROW", "DIV", "DOUBLE", "DROP", "DUAL", "EACH", "ELSE", "ELSEIF", "EMPTY",
+      "ENCLOSED", "ESCAPED", "EXCEPT", "EXISTS", "EXIT", "EXPLAIN", "FALSE", "FETCH", "_FILENAME",
+      "FIRST_VALUE", "FLOAT", "FLOAT4", "FLOAT8", "FOR", "FORCE", "FOREIGN", "FROM", "FULLTEXT", "FUNCTION",
+      "GENERATED", "GET", "GRANT", "GROUP", "GROUPING", "GROUPS", "HAVING", "HIGH_PRIORITY",
+      "HOUR_MICROSECOND", "HOUR_MINUTE", "HOUR_SECOND", "IF", "IGNORE", "IN", "INDEX", "INFILE", "INNER",
+      "INOUT", "INSENSITIVE", "INSERT", "INT", "INT1", "INT2", "INT3", "INT4", "INT8", "INTEGER", "INTERSECT",
+      "INTERVAL", "INTO", "IO_AFTER_GTIDS", "IO_BEFORE_GTIDS", "IS", "ITERATE", "JOIN", "JSON_TABLE", "KEY",
+      "KEYS", "KILL", "LAG", "LAST_VALUE", "LATERAL", "LEAD", "LEADING", "LEAVE", "LEFT", "LIKE", "LIMIT",
+      "LINEAR", "LINES", "LOAD", "LOCALTIME", "LOCALTIMESTAMP", "LOCK", "LONG", "LONGBLOB", "LONGTEXT",
+      "LOOP", "LOW_PRIORITY", "MASTER_BIND", "MASTER_SSL_VERIFY_SERVER_CERT", "MATCH", "MAXVALUE",
+      "MEDIUMBLOB", "MEDIUMINT", "MEDIUMTEXT", "MIDDLEINT", "MINUTE_MICROSECOND", "MINUTE_SECOND", "MOD",
+      "MODIFIES", "NATURAL", "NOT", "NO_WRITE_TO_BINLOG", "NTH_VALUE", "NTILE", "NULL", "NUMERIC", "OF", "ON",
+      "OPTIMIZE", "OPTIMIZER_COSTS", "OPTION", "OPTIONALLY", "OR", "ORDER", "OUT", "OUTER", "OUTFILE", "OVER",
+      "PARTITION", "PERCENT_RANK", "PRECISION", "PRIMARY", "PROCEDURE", "PURGE", "RANGE", "RANK", "READ",
+      "READS", "READ_WRITE", "REAL", "RECURSIVE", "REFERENCES", "REGEXP", "RELEASE", "RENAME", "REPEAT",
+      "REPLACE", "REQUIRE", "RESIGNAL", "RESTRICT", "RETURN", "REVOKE", "RIGHT", "RLIKE", "ROW", "ROWS",
+      "ROW_NUMBER", "SCHEMA", "SCHEMAS", "SECOND_MICROSECOND", "SELECT", "SENSITIVE", "SEPARATOR", "SET",
+      "SHOW", "SIGNAL", "SMALLINT", "SPATIAL", "SPECIFIC", "SQL", "SQLEXCEPTION", "SQLSTATE", "SQLWARNING",
+      "SQL_BIG_RESULT", "SQL_CALC_FOUND_ROWS", "SQL_SMALL_RESULT", "SSL", "STARTING", "STORED",
+      "STRAIGHT_JOIN", "SYSTEM", "TABLE", "TERMINATED", "THEN", "TINYBLOB", "TINYINT", "TINYTEXT", "TO",
+      "TRAILING", "TRIGGER", "TRUE", "UNDO", "UNION", "UNIQUE", "UNLOCK", "UNSIGNED", "UPDATE", "USAGE",
+      "USE", "USING", "UTC_DATE", "UTC_TIME", "UTC_TIMESTAMP", "VALUES", "VARBINARY", "VARCHAR",
+      "VARCHARACTER", "VARYING", "VIRTUAL", "WHEN", "WHERE", "WHILE", "WINDOW", "WITH", "WRITE", "XOR",
+      "YEAR_MONTH", "ZEROFILL",
+      // MariaDB, besides (its manual's list, and what 10.11 refuses)
+      "CURRENT_ROLE", "DELETE_DOMAIN_ID", "DO_DOMAIN_IDS", "GENERAL", "IGNORE_DOMAIN_IDS",
+      "IGNORE_SERVER_IDS", "MASTER_DEMOTE_TO_REPLICA", "MASTER_DEMOTE_TO_SLAVE", "MASTER_HEARTBEAT_PERIOD",
+      "OFFSET", "PAGE_CHECKSUM", "PARSE_VCOL_EXPR", "PORTION", "POSITION", "REF_SYSTEM_ID", "RETURNING",
+      "SLOW", "STATS_AUTO_RECALC", "STATS_PERSISTENT", "STATS_SAMPLE_PAGES"};
+  return words;
+}
+
+// What MySQL takes in an unquoted name. It takes any character from U+0080
+// on; only letters, digits and marks count here, the others are quoted.
+bool IsNameCharacter(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80)
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '$';
+  return !c.isSurrogate() && (c.isLetterOrNumber() || c.isMark());
+}
+
+bool IsAsciiDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
+
+bool IsAsciiHexDigit(QChar c) {
+  const char16_t u = c.unicode();
+  return IsAsciiDigit(c) || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+}
+
+// Whether MySQL's reader takes the name, made of name characters only, as
+// a number or as one followed by a name: digits alone, digits with an
+// exponent ("1e5", and "1e5x": the number, then x), or a whole hexadecimal
+// or binary literal ("0x1F", "0b01"; "0x1G" and "0b012" are names).
+bool ReadsAsNumber(const QString &name) {
+  qsizetype i = 0;
+  while (i < name.size() && IsAsciiDigit(name[i])) ++i;
+  if (i == 0) return false;
+  if (i == name.size()) return true;
+  if ((name[i] == QLatin1Char('e') || name[i] == QLatin1Char('E')) && i + 1 < name.size() && IsAsciiDigit(name[i + 1]))
+    return true;
+  if (i != 1 || name[0] != QLatin1Char('0') || name.size() < 3) return false;
+  const QStringView digits = QStringView(name).mid(2);
+  if (name[1] == QLatin1Char('x')) return std::all_of(digits.begin(), digits.end(), IsAsciiHexDigit);
+  if (name[1] == QLatin1Char('b'))
+    return std::all_of(digits.begin(), digits.end(),
+                       [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('1'); });
+  return false;
+}
+
+bool IsReservedWord(const QString &name) {
+  // Only ASCII words are reserved; upper-casing other letters could make
+  // one of them ("ı" becomes "I").
+  const bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+  return ascii && ReservedWords().contains(name.toUpper().toLatin1());
+}
+
 }  // namespace
 
 qsizetype SQLCommentEnd(const QByteArray &text, qsizetype pos) {
@@ -282,4 +372,13 @@ std::optional<QByteArray> PrepareSavedQuery(const QByteArray &text,
   TSqlLines lines = SplitSQLLines(prepared);
   CleanSQL(lines);
   return JoinSQLLines(lines);
+}
+
+QString QuoteSQLName(const QString &name) {
+  const bool plain = !name.isEmpty() && std::all_of(name.begin(), name.end(), IsNameCharacter) &&
+                     !ReadsAsNumber(name) && !IsReservedWord(name);
+  if (plain) return name;
+  QString quoted = name;
+  quoted.replace(QLatin1Char('`'), QLatin1String("``"));
+  return QLatin1Char('`') + quoted + QLatin1Char('`');
 }

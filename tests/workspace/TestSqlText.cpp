@@ -1,7 +1,8 @@
 // The SQL text functions: which references a text holds, how values go in,
 // how lines are split, blanked and cleaned, the lead-byte rule of the
 // double-byte encodings, the preparation of a saved query, the refusal
-// of a text with more references than markers, and quotes inside comments.
+// of a text with more references than markers, quotes inside comments, and
+// the quoting of names.
 #include "USqlText.h"
 
 #include <QtTest>
@@ -80,6 +81,8 @@ class TestSqlText : public QObject {
   void quotesInComments();
   void commentEnd_data();
   void commentEnd();
+  void quotedNames_data();
+  void quotedNames();
 };
 
 // ------------------------------------------------------------ references
@@ -487,6 +490,45 @@ void TestSqlText::commentEnd() {
   QFETCH(int, pos);
   QFETCH(int, end);
   QCOMPARE(int(SQLCommentEnd(text, pos)), end);
+}
+
+// ------------------------------------------------------------ names
+
+void TestSqlText::quotedNames_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("quoted");
+
+  // Plain names go as they are.
+  for (const char *plain : {"clients", "nav_clients", "Prix$", "_x", "t1", "1t", "1e", "0x", "0x1G", "0b012",
+                            "status", "date", "name", "user", "orders", "Ordre", "selection"})
+    QTest::addRow("plain %s", plain) << QString::fromLatin1(plain) << QString::fromLatin1(plain);
+  QTest::newRow("accents") << QStringLiteral("élève_Noël") << QStringLiteral("élève_Noël");
+  QTest::newRow("combining accent") << QStringLiteral("cafe\u0301") << QStringLiteral("cafe\u0301");
+  QTest::newRow("other letters") << QStringLiteral("客户") << QStringLiteral("客户");
+  // Reserved words, in any case, of MySQL 8 or MariaDB.
+  for (const char *reserved : {"order", "ORDER", "Order", "select", "key", "rank", "window", "offset", "returning",
+                               "_filename"})
+    QTest::addRow("reserved %s", reserved) << QString::fromLatin1(reserved)
+                                           << QLatin1Char('`') + QString::fromLatin1(reserved) + QLatin1Char('`');
+  QTest::newRow("dotless i is no reserved INT") << QStringLiteral("ınt") << QStringLiteral("ınt");
+  // Anything else, and what reads as a number.
+  QTest::newRow("blank") << QStringLiteral("ma table") << QStringLiteral("`ma table`");
+  QTest::newRow("back quote doubled") << QStringLiteral("a`b``") << QStringLiteral("`a``b`````");
+  QTest::newRow("double quote, apostrophe") << QStringLiteral("l'\"x\"") << QStringLiteral("`l'\"x\"`");
+  QTest::newRow("full stop, dash") << QStringLiteral("a.b-c") << QStringLiteral("`a.b-c`");
+  QTest::newRow("euro sign") << QStringLiteral("prix€") << QStringLiteral("`prix€`");
+  QTest::newRow("no-break space") << QStringLiteral("a\u00A0b") << QStringLiteral("`a\u00A0b`");
+  QTest::newRow("outside the BMP") << QStringLiteral("a\U0001F600") << QStringLiteral("`a\U0001F600`");
+  QTest::newRow("empty") << QString() << QStringLiteral("``");
+  for (const char *number : {"123", "0", "1e5", "1E5", "12e3x", "0x1F", "0xab", "0b01"})
+    QTest::addRow("number %s", number) << QString::fromLatin1(number)
+                                       << QLatin1Char('`') + QString::fromLatin1(number) + QLatin1Char('`');
+}
+
+void TestSqlText::quotedNames() {
+  QFETCH(QString, name);
+  QFETCH(QString, quoted);
+  QCOMPARE(QuoteSQLName(name), quoted);
 }
 
 QTEST_GUILESS_MAIN(TestSqlText)
