@@ -8,6 +8,7 @@
 #include "TSettingsCache.h"
 #include "TWebService.h"
 #include "TXListView.h"
+#include "USqlText.h"
 #include "UUserAction.h"
 
 #include <QApplication>
@@ -258,8 +259,8 @@ void TNavigator::LoadColumns(QTreeWidgetItem *node, bool needsLoading) {
     return;
   }
   LoadConnectionSettings(table);
-  // The name goes as it is, unquoted, as the user would type it.
-  FSettings.WebService().Execute(QStringLiteral("show columns from ") + table->text(0));
+  // Quoted only when MySQL would not read it as a name (order, ma table).
+  FSettings.WebService().Execute(QStringLiteral("show columns from ") + QuoteSQLName(table->text(0)));
   QList<QStringList> rows;
   if (!ShowRequestError()) {
     QList<QTreeWidgetItem *> columns;

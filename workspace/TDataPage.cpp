@@ -50,8 +50,8 @@ void TDataPage::LoadDatas(QTreeWidgetItem *node) {
   FSettings.LoadConnectionSettings(TTreeNodes::ConnectionKey(node));
   TWebService &ws = FSettings.WebService();
   if (kind != nkQuery) {
-    // The name goes as it is, unquoted, as the user would type it.
-    FillListView(ws, FResult, FInfos, QStringLiteral("SELECT * FROM ") + node->text(0));
+    // Quoted only when MySQL would not read it as a name (order, ma table).
+    FillListView(ws, FResult, FInfos, QStringLiteral("SELECT * FROM ") + QuoteSQLName(node->text(0)));
     return;
   }
 

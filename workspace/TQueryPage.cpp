@@ -10,6 +10,7 @@
 #include "TWebService.h"
 #include "TXListView.h"
 #include "UDesignScale.h"
+#include "USqlText.h"
 #include "UUserAction.h"
 
 #include <Qsci/qscilexersql.h>
@@ -241,9 +242,9 @@ void TQueryPage::lvTablesForAssistChange(QTreeWidgetItem *item) {
   FColumnsTable = item;
   if (item == nullptr) return;
   TWebService &ws = FSettings.WebService();
-  // The name goes as it is, unquoted; a failure leaves the list empty
-  // (its error line is no column).
-  ws.Execute(QStringLiteral("show columns from ") + item->text(0));
+  // Quoted only when MySQL would not read it as a name; a failure leaves
+  // the list empty (its error line is no column).
+  ws.Execute(QStringLiteral("show columns from ") + QuoteSQLName(item->text(0)));
   if (!ws.ErrorText.isEmpty()) return;
   const QIcon icon = imgObjects16().Icon(nkColumn);
   for (; !ws.Eof(); ws.Next()) FFields->AddItem({ws.GetValue(QStringLiteral("FIELD"))})->setIcon(0, icon);

@@ -1,6 +1,9 @@
 #include "USqlText.h"
 
+#include <QSet>
 #include <QtGlobal>
+
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -86,6 +89,9 @@ QByteArray Marker(int k) {
 // the references in text order. One colon of each doubled colon outside
 // quotes is removed; with placeMarkers, each reference is replaced by its
 // marker (the first kMaxSQLParams only: no byte is left for a further one).
+// A quote inside a comment opens no string (an apostrophe in "-- Clients
+// d'une ville" would hide every reference after it); colons are read there
+// as anywhere else, so a reference in a comment is still asked for.
 QList<QByteArray> Scan(QByteArray &s, bool placeMarkers, TLeadBytes lead) {
   QList<QByteArray> names;
   const auto at = [&s](qsizetype i) { return i < s.size() ? int(uchar(s[i])) : kEnd; };
@@ -94,10 +100,19 @@ QList<QByteArray> Scan(QByteArray &s, bool placeMarkers, TLeadBytes lead) {
     while (i < s.size() && IsLead(lead, uchar(s[i]))) i = qMin(i + 2, s.size());
   };
   bool inQuotes = false;
+  // The comment being read runs up to, not including, this position.
+  qsizetype commentEnd = 0;
+  // Whether the byte at i, the one being looked at, toggles the quote flag:
+  // a comment is looked for there first, outside quotes only.
+  const auto togglesQuotes = [&](qsizetype i, int c) {
+    if (!inQuotes && i >= commentEnd) commentEnd = SQLCommentEnd(s, i);
+    return IsQuote(c) && i >= commentEnd;
+  };
   qsizetype p = 0;
   for (;;) {
     skipLeadPairs(p);
     int c = at(p);
+    const bool toggles = togglesQuotes(p, c);
     if (c == ':' && !inQuotes && at(p + 1) != ':') {
       const qsizetype start = p;
       bool quotedName = false;
@@ -105,10 +120,8 @@ QList<QByteArray> Scan(QByteArray &s, bool placeMarkers, TLeadBytes lead) {
         ++p;
         skipLeadPairs(p);
         c = at(p);
-        if (IsQuote(c)) {
-          inQuotes = !inQuotes;
-          if (p == start + 1) quotedName = true;
-        }
+        if (IsQuote(c) && p == start + 1) quotedName = true;
+        if (togglesQuotes(p, c)) inQuotes = !inQuotes;
       } while (c != kEnd && (inQuotes || !IsDelimiter(c)));
       QByteArray name = s.mid(start + 1, p - start - 1);
       if (quotedName) {
@@ -117,12 +130,16 @@ QList<QByteArray> Scan(QByteArray &s, bool placeMarkers, TLeadBytes lead) {
       }
       if (placeMarkers && names.size() < kMaxSQLParams) {
         s.replace(start, p - start, Marker(int(names.size())));
+        // The comment's end moves with the text; one that ended inside the
+        // name ends with the marker.
+        if (commentEnd > start) commentEnd = qMax(commentEnd + 3 - (p - start), start + 3);
         p = start + 3;  // the byte that ended the name, which is not looked at again
       }
       names.append(name);
     } else if (c == ':' && !inQuotes) {
       s.remove(p, 1);  // a doubled colon; the one left is stepped over below
-    } else if (IsQuote(c)) {
+      if (commentEnd > p) --commentEnd;
+    } else if (toggles) {
       inQuotes = !inQuotes;
     }
     if (c == kEnd) break;
@@ -162,7 +179,115 @@ bool IsCommentLine(const QByteArray &line) {
   return i + 1 < line.size() && line[i] == '-' && line[i + 1] == '-';
 }
 
+// The words MySQL 8 (those its manual marks reserved) and MariaDB reserve:
+// one of them is taken unquoted as a name by neither, or not by all
+// versions. Quoting one more word costs nothing; one less, a failed request.
+const QSet<QByteArray> &ReservedWords() {
+  static const QSet<QByteArray> words = {
+      // MySQL 8
+      "ACCESSIBLE", "ADD", "ALL", "ALTER", "ANALYZE", "AND", "AS", "ASC", "ASENSITIVE", "BEFORE", "BETWEEN",
+      "BIGINT", "BINARY", "BLOB", "BOTH", "BY", "CALL", "CASCADE", "CASE", "CHANGE", "CHAR", "CHARACTER",
+      "CHECK", "COLLATE", "COLUMN", "CONDITION", "CONSTRAINT", "CONTINUE", "CONVERT", "CREATE", "CROSS",
+      "CUBE", "CUME_DIST", "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP", "CURRENT_USER", "CURSOR",
+      "DATABASE", "DATABASES", "DAY_HOUR", "DAY_MICROSECOND", "DAY_MINUTE", "DAY_SECOND", "DEC", "DECIMAL",
+      "DECLARE", "DEFAULT", "DELAYED", "DELETE", "DENSE_RANK", "DESC", "DESCRIBE", "DETERMINISTIC",
+      "DISTINCT", "DISTINCTROW", "DIV", "DOUBLE", "DROP", "DUAL", "EACH", "ELSE", "ELSEIF", "EMPTY",
+      "ENCLOSED", "ESCAPED", "EXCEPT", "EXISTS", "EXIT", "EXPLAIN", "FALSE", "FETCH", "_FILENAME",
+      "FIRST_VALUE", "FLOAT", "FLOAT4", "FLOAT8", "FOR", "FORCE", "FOREIGN", "FROM", "FULLTEXT", "FUNCTION",
+      "GENERATED", "GET", "GRANT", "GROUP", "GROUPING", "GROUPS", "HAVING", "HIGH_PRIORITY",
+      "HOUR_MICROSECOND", "HOUR_MINUTE", "HOUR_SECOND", "IF", "IGNORE", "IN", "INDEX", "INFILE", "INNER",
+      "INOUT", "INSENSITIVE", "INSERT", "INT", "INT1", "INT2", "INT3", "INT4", "INT8", "INTEGER", "INTERSECT",
+      "INTERVAL", "INTO", "IO_AFTER_GTIDS", "IO_BEFORE_GTIDS", "IS", "ITERATE", "JOIN", "JSON_TABLE", "KEY",
+      "KEYS", "KILL", "LAG", "LAST_VALUE", "LATERAL", "LEAD", "LEADING", "LEAVE", "LEFT", "LIKE", "LIMIT",
+      "LINEAR", "LINES", "LOAD", "LOCALTIME", "LOCALTIMESTAMP", "LOCK", "LONG", "LONGBLOB", "LONGTEXT",
+      "LOOP", "LOW_PRIORITY", "MASTER_BIND", "MASTER_SSL_VERIFY_SERVER_CERT", "MATCH", "MAXVALUE",
+      "MEDIUMBLOB", "MEDIUMINT", "MEDIUMTEXT", "MIDDLEINT", "MINUTE_MICROSECOND", "MINUTE_SECOND", "MOD",
+      "MODIFIES", "NATURAL", "NOT", "NO_WRITE_TO_BINLOG", "NTH_VALUE", "NTILE", "NULL", "NUMERIC", "OF", "ON",
+      "OPTIMIZE", "OPTIMIZER_COSTS", "OPTION", "OPTIONALLY", "OR", "ORDER", "OUT", "OUTER", "OUTFILE", "OVER",
+      "PARTITION", "PERCENT_RANK", "PRECISION", "PRIMARY", "PROCEDURE", "PURGE", "RANGE", "RANK", "READ",
+      "READS", "READ_WRITE", "REAL", "RECURSIVE", "REFERENCES", "REGEXP", "RELEASE", "RENAME", "REPEAT",
+      "REPLACE", "REQUIRE", "RESIGNAL", "RESTRICT", "RETURN", "REVOKE", "RIGHT", "RLIKE", "ROW", "ROWS",
+      "ROW_NUMBER", "SCHEMA", "SCHEMAS", "SECOND_MICROSECOND", "SELECT", "SENSITIVE", "SEPARATOR", "SET",
+      "SHOW", "SIGNAL", "SMALLINT", "SPATIAL", "SPECIFIC", "SQL", "SQLEXCEPTION", "SQLSTATE", "SQLWARNING",
+      "SQL_BIG_RESULT", "SQL_CALC_FOUND_ROWS", "SQL_SMALL_RESULT", "SSL", "STARTING", "STORED",
+      "STRAIGHT_JOIN", "SYSTEM", "TABLE", "TERMINATED", "THEN", "TINYBLOB", "TINYINT", "TINYTEXT", "TO",
+      "TRAILING", "TRIGGER", "TRUE", "UNDO", "UNION", "UNIQUE", "UNLOCK", "UNSIGNED", "UPDATE", "USAGE",
+      "USE", "USING", "UTC_DATE", "UTC_TIME", "UTC_TIMESTAMP", "VALUES", "VARBINARY", "VARCHAR",
+      "VARCHARACTER", "VARYING", "VIRTUAL", "WHEN", "WHERE", "WHILE", "WINDOW", "WITH", "WRITE", "XOR",
+      "YEAR_MONTH", "ZEROFILL",
+      // MariaDB, besides (its manual's list, and what 10.11 refuses)
+      "CURRENT_ROLE", "DELETE_DOMAIN_ID", "DO_DOMAIN_IDS", "GENERAL", "IGNORE_DOMAIN_IDS",
+      "IGNORE_SERVER_IDS", "MASTER_DEMOTE_TO_REPLICA", "MASTER_DEMOTE_TO_SLAVE", "MASTER_HEARTBEAT_PERIOD",
+      "OFFSET", "PAGE_CHECKSUM", "PARSE_VCOL_EXPR", "PORTION", "POSITION", "REF_SYSTEM_ID", "RETURNING",
+      "SLOW", "STATS_AUTO_RECALC", "STATS_PERSISTENT", "STATS_SAMPLE_PAGES"};
+  return words;
+}
+
+// What MySQL takes in an unquoted name. It takes any character from U+0080
+// on; only letters, digits and marks count here, the others are quoted.
+bool IsNameCharacter(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80)
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '$';
+  return !c.isSurrogate() && (c.isLetterOrNumber() || c.isMark());
+}
+
+bool IsAsciiDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
+
+bool IsAsciiHexDigit(QChar c) {
+  const char16_t u = c.unicode();
+  return IsAsciiDigit(c) || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+}
+
+// Whether MySQL's reader takes the name, made of name characters only, as
+// a number or as one followed by a name: digits alone, digits with an
+// exponent ("1e5", and "1e5x": the number, then x), or a whole hexadecimal
+// or binary literal ("0x1F", "0b01"; "0x1G" and "0b012" are names).
+bool ReadsAsNumber(const QString &name) {
+  qsizetype i = 0;
+  while (i < name.size() && IsAsciiDigit(name[i])) ++i;
+  if (i == 0) return false;
+  if (i == name.size()) return true;
+  if ((name[i] == QLatin1Char('e') || name[i] == QLatin1Char('E')) && i + 1 < name.size() && IsAsciiDigit(name[i + 1]))
+    return true;
+  if (i != 1 || name[0] != QLatin1Char('0') || name.size() < 3) return false;
+  const QStringView digits = QStringView(name).mid(2);
+  if (name[1] == QLatin1Char('x')) return std::all_of(digits.begin(), digits.end(), IsAsciiHexDigit);
+  if (name[1] == QLatin1Char('b'))
+    return std::all_of(digits.begin(), digits.end(),
+                       [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('1'); });
+  return false;
+}
+
+bool IsReservedWord(const QString &name) {
+  // Only ASCII words are reserved; upper-casing other letters could make
+  // one of them ("ı" becomes "I").
+  const bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+  return ascii && ReservedWords().contains(name.toUpper().toLatin1());
+}
+
 }  // namespace
+
+qsizetype SQLCommentEnd(const QByteArray &text, qsizetype pos) {
+  const qsizetype n = text.size();
+  if (pos < 0 || pos >= n) return pos;
+  const auto at = [&text, n](qsizetype i) { return i < n ? int(uchar(text[i])) : kEnd; };
+  const int c = at(pos);
+  const int after = at(pos + 2);
+  // MySQL wants a blank or a control character after the dashes, so that
+  // "a--1" stays a subtraction.
+  if (c == '#' || (c == '-' && at(pos + 1) == '-' && (after == kEnd || after <= 32 || after == 127))) {
+    qsizetype end = pos + 1;
+    while (end < n && text[end] != '\n' && text[end] != '\r') ++end;
+    return end;
+  }
+  if (c == '/' && at(pos + 1) == '*') {
+    if (after == '!' || (after == 'M' && at(pos + 3) == '!')) return pos;
+    const qsizetype close = text.indexOf("*/", pos + 2);
+    return close < 0 ? n : close + 2;
+  }
+  return pos;
+}
 
 TSqlTextError::TSqlTextError(const QString &message)
     : std::runtime_error(message.toStdString()), FMessage(message) {}
@@ -247,4 +372,13 @@ std::optional<QByteArray> PrepareSavedQuery(const QByteArray &text,
   TSqlLines lines = SplitSQLLines(prepared);
   CleanSQL(lines);
   return JoinSQLLines(lines);
+}
+
+QString QuoteSQLName(const QString &name) {
+  const bool plain = !name.isEmpty() && std::all_of(name.begin(), name.end(), IsNameCharacter) &&
+                     !ReadsAsNumber(name) && !IsReservedWord(name);
+  if (plain) return name;
+  QString quoted = name;
+  quoted.replace(QLatin1Char('`'), QLatin1String("``"));
+  return QLatin1Char('`') + quoted + QLatin1Char('`');
 }

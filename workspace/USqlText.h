@@ -1,7 +1,8 @@
 // USqlText: the text functions that prepare a saved query before it is
 // sent: finding, counting and replacing its named parameters (a colon
 // followed by a name, as in :CLIENT), and cleaning it of tabs, comment lines
-// and empty lines.
+// and empty lines; and the quoting of the names in the statements the
+// program writes itself.
 //
 // Headless (Qt Core only): the data page and the command-line client share
 // it. The text is bytes in the user's 8-bit encoding, never a QString; the
@@ -88,6 +89,15 @@ void BlankSQLComments(TSqlLines &lines);
 // BlankSQLComments, then deletes every line that is empty once trimmed.
 void CleanSQL(TSqlLines &lines);
 
+// Where a comment that starts at `pos` ends, read as MySQL reads comments:
+// "--" followed by a blank or a control character (or nothing), and "#",
+// run to the end of the line, the line break excluded; "/*" runs past the
+// next "*/", or to the end of the text. "/*!" (and MariaDB's "/*M!") is code
+// the server runs, so no comment. Returns pos when no comment starts there.
+// Meant for readers that walk the text outside quotes: inside quotes
+// nothing starts a comment.
+qsizetype SQLCommentEnd(const QByteArray &text, qsizetype pos);
+
 // The one preparation of a saved query before it is sent: the text put
 // through a list of lines (CR LF), then, when it holds references,
 // putValues(text) puts the values in (false when the user cancels: the
@@ -105,3 +115,12 @@ void SetSQLCodeSet(const QByteArray &codeset);
 QByteArray SQLCodeSet();
 // Whether the byte starts a two-byte character in that encoding.
 bool IsSQLLeadByte(unsigned char byte);
+
+// A table or column name as the statements the program builds write it. A
+// plain identifier (ASCII or other letters, digits, "_" and "$") goes as it
+// is, so that ordinary names are sent as they always were; between back
+// quotes, each back quote inside doubled, goes a name that MySQL would not
+// read as that name: any other character, a reserved word of MySQL 8 or
+// MariaDB in any case, or a number (123, 1e5, 0x1F, 0b01). The name is
+// text, as the tree and the lists hold it.
+QString QuoteSQLName(const QString &name);

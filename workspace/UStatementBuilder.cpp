@@ -1,5 +1,7 @@
 #include "UStatementBuilder.h"
 
+#include "USqlText.h"
+
 namespace {
 
 // One line per column: two blanks, the column made by `line`, and a comma
@@ -15,18 +17,17 @@ QString ColumnLines(const QStringList &columns, Line line) {
 }  // namespace
 
 QString BuildStatement(TStatementKind kind, const QString &table, const QStringList &columns) {
-  const QString tableLine = QLatin1String("  ") + table + QLatin1Char('\n');
+  const QString tableLine = QLatin1String("  ") + QuoteSQLName(table) + QLatin1Char('\n');
   switch (kind) {
     case TStatementKind::Select:
-      return QLatin1String("SELECT \n") + ColumnLines(columns, [](const QString &c) { return c; }) +
-             QLatin1String("FROM \n") + tableLine;
+      return QLatin1String("SELECT \n") + ColumnLines(columns, QuoteSQLName) + QLatin1String("FROM \n") + tableLine;
     case TStatementKind::Insert:
-      return QLatin1String("INSERT INTO \n") + tableLine + QLatin1String("(\n") +
-             ColumnLines(columns, [](const QString &c) { return c; }) + QLatin1String(")\nVALUES\n(\n") +
+      return QLatin1String("INSERT INTO \n") + tableLine + QLatin1String("(\n") + ColumnLines(columns, QuoteSQLName) +
+             QLatin1String(")\nVALUES\n(\n") +
              ColumnLines(columns, [](const QString &) { return QStringLiteral("''"); }) + QLatin1String(")\n");
     case TStatementKind::Update:
       return QLatin1String("UPDATE \n") + tableLine + QLatin1String("SET\n") +
-             ColumnLines(columns, [](const QString &c) { return c + QLatin1String("=''"); });
+             ColumnLines(columns, [](const QString &c) { return QuoteSQLName(c) + QLatin1String("=''"); });
     case TStatementKind::Delete:
       return QLatin1String("DELETE FROM\n") + tableLine;
   }

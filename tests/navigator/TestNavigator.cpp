@@ -236,7 +236,8 @@ class TestNavigator : public QObject {
     QCOMPARE(F.W.lvFields->topLevelItemCount(), 2);
     QCOMPARE(FServer->Requests().size(), 2);
 
-    // A table name is sent as it is, and a failed request lists nothing.
+    // An ordinary table name is sent as it is, and a failed request lists
+    // nothing.
     FServer->Enqueue(RecordingServer::Ok("$ERR Table 'a.commandes' doesn't exist\n"));
     TfrmDialog::SetNextAnswer(mrOk);
     F.W.tvDB->setCurrentItem(tables->child(1));

@@ -1,8 +1,9 @@
 // The query page in the main window: opening a query saves nothing and
 // leaves nothing to undo; every change saves the whole text; the line
 // numbers and the colours; the assistant's tables and columns from the
-// tests' loopback server; the statements written at the caret; and a store
-// that cannot be written, said once while typing goes on.
+// tests' loopback server, names quoted where MySQL needs it; the statements
+// written at the caret; and a store that cannot be written, said once while
+// typing goes on.
 #include "MainWindowFixture.h"
 #include "RecordingServer.h"
 #include "TLocalStore.h"
@@ -207,6 +208,16 @@ class TestQueryPage : public QObject {
     for (const char *name : {"mnuBuildSelect", "mnuBuildInsert", "mnuBuildUpdate", "mnuBuildDelete"})
       F.Main().findChild<QAction *>(QLatin1String(name))->trigger();
     QCOMPARE(Editor()->text(), unchanged);
+  }
+
+  // A name MySQL would not read as a name is quoted in the columns' request
+  // and in the statements written; an ordinary one goes as it is (above).
+  void assistantQuotesNames() {
+    OpenQuery(QString());
+    LoadAssistant("Tables_in_b\norder\n", "Field\nma colonne\nid\n");
+    QVERIFY(FServer->Requests().at(1).body.contains("WS_query=show+columns+from+%60order%60"));
+    F.Main().findChild<QAction *>(QStringLiteral("mnuBuildSelect"))->trigger();
+    QCOMPARE(Editor()->text(), QStringLiteral("SELECT \n  id,\n  `ma colonne`\nFROM \n  `order`\n"));
   }
 
   // A failed "show tables" is said once and the lists keep what they had.

@@ -1,7 +1,8 @@
 // The SQL text functions: which references a text holds, how values go in,
 // how lines are split, blanked and cleaned, the lead-byte rule of the
-// double-byte encodings, the preparation of a saved query, and the refusal
-// of a text with more references than markers.
+// double-byte encodings, the preparation of a saved query, the refusal
+// of a text with more references than markers, quotes inside comments, and
+// the quoting of names.
 #include "USqlText.h"
 
 #include <QtTest>
@@ -76,6 +77,12 @@ class TestSqlText : public QObject {
   void markerBytesUpTo191();
   void over191IsRefused_data();
   void over191IsRefused();
+  void quotesInComments_data();
+  void quotesInComments();
+  void commentEnd_data();
+  void commentEnd();
+  void quotedNames_data();
+  void quotedNames();
 };
 
 // ------------------------------------------------------------ references
@@ -175,6 +182,9 @@ void TestSqlText::replace_data() {
   QTest::newRow("a value holding a reference") << QByteArray(":a") << TAnswers{{":b", ftInteger}} << QByteArray(":b");
   QTest::newRow("no reference, no marker replaced") << QByteArray("SELECT '?A$'") << TAnswers{}
       << QByteArray("SELECT '?A$'");
+  QTest::newRow("comments: doubled colon closes up, reference replaced")
+      << QByteArray("-- a::b l'x :c\n/* :d */ :e") << TAnswers{{"1", ftInteger}, {"2", ftInteger}, {"3", ftInteger}}
+      << QByteArray("-- a:b l'x 1\n/* 2 */ 3");
 }
 
 void TestSqlText::replace() {
@@ -327,6 +337,10 @@ void TestSqlText::prepareSavedQuery_data() {
       << QByteArray("SELECT *\r\n-- :note\r\nFROM t\tx\r\nWHERE a = :a\r\n\r\n")
       << QByteArray("SELECT *\r\nFROM t x\r\nWHERE a = 1\r\n");
   QTest::newRow("cancelled") << QByteArray("SELECT :a") << false << QByteArray("SELECT :a\r\n") << QByteArray("<none>");
+  QTest::newRow("apostrophe in a comment line: asked, then cleaned")
+      << QByteArray("SELECT *\n-- Clients d'une ville\nWHERE ville = :ville") << true
+      << QByteArray("SELECT *\r\n-- Clients d'une ville\r\nWHERE ville = :ville\r\n")
+      << QByteArray("SELECT *\r\nWHERE ville = 1\r\n");
 }
 
 void TestSqlText::prepareSavedQuery() {
@@ -406,6 +420,115 @@ void TestSqlText::over191IsRefused() {
   }
   QCOMPARE(calls, 0);
   QCOMPARE(replaced, text);
+}
+
+// ------------------------------------------------------------ comments
+
+// A quote inside a comment opens no string; colons are read there as
+// before, and nothing else of the reading changes.
+void TestSqlText::quotesInComments_data() {
+  QTest::addColumn<QByteArray>("text");
+  QTest::addColumn<QByteArrayList>("names");
+
+  using L = QByteArrayList;
+  QTest::newRow("apostrophe in a -- comment")
+      << QByteArray("SELECT * FROM clients\r\n-- Clients d'une ville\r\nWHERE ville = :ville\r\n") << L{"ville"};
+  QTest::newRow("-- and a tab") << QByteArray("--\tl'x\n:a") << L{"a"};
+  QTest::newRow("# comment") << QByteArray("SELECT 1 # l'heure\nWHERE a = :a") << L{"a"};
+  QTest::newRow("/* */ comment over lines") << QByteArray("/* l'heure\n\"x */ WHERE a = :a") << L{"a"};
+  QTest::newRow("/* not closed") << QByteArray("SELECT 1 /* l'x :a") << L{"a"};
+  QTest::newRow("/*/ does not close") << QByteArray("/*/ l'x */ :a") << L{"a"};
+  QTest::newRow("references in comments still asked")
+      << QByteArray("-- l'ancienne :ville\n# :'pays'\nWHERE v = :ville") << L{"ville", "pays", "ville"};
+  QTest::newRow("comment begun inside a name") << QByteArray("WHERE a = :a-- l'x\nAND b = :b") << L{"a--", "b"};
+  QTest::newRow("a comment ends with its line") << QByteArray("-- l'x\nWHERE h = '10:30'") << L{};
+  QTest::newRow("a comment ends with a lone CR") << QByteArray("# l'x\rWHERE h = '10:30'") << L{};
+  // Text whose comment end moves as colons go and markers come in.
+  QTest::newRow("shorter name in a comment") << QByteArray("/* :longname */ ':c' :b") << L{"longname", "b"};
+  QTest::newRow("doubled colon in a comment") << QByteArray("/* a::b */':c' :d") << L{"d"};
+  // Not comments: the quote toggles as it always did.
+  QTest::newRow("--x is no comment") << QByteArray("SELECT 1--l'x\nAND a = :a") << L{};
+  QTest::newRow("--' is no comment") << QByteArray("--'x\n:a") << L{};
+  QTest::newRow("/*! is code") << QByteArray("SELECT /*!50001 l'x */ :a") << L{};
+  QTest::newRow("/*M! is code") << QByteArray("SELECT /*M!100100 l'x */ :a") << L{};
+  QTest::newRow("-- in quotes") << QByteArray("WHERE a = '-- ' AND b = :b") << L{"b"};
+  QTest::newRow("# in quotes") << QByteArray("WHERE a = \"#\" AND b = :b") << L{"b"};
+  QTest::newRow("/* in quotes") << QByteArray("WHERE a = `/*` AND b = :b AND c = '*/'") << L{"b"};
+}
+
+void TestSqlText::quotesInComments() {
+  QFETCH(QByteArray, text);
+  QFETCH(QByteArrayList, names);
+  QCOMPARE(CountSQLParams(text), int(names.size()));
+  QCOMPARE(NamesIn(text), names);
+}
+
+// Where a comment that starts at a position ends: the statement splitter
+// and the parameter scanner read comments alike.
+void TestSqlText::commentEnd_data() {
+  QTest::addColumn<QByteArray>("text");
+  QTest::addColumn<int>("pos");
+  QTest::addColumn<int>("end");
+
+  QTest::newRow("-- to the line break") << QByteArray("-- x\r\ny") << 0 << 4;
+  QTest::newRow("-- from the middle") << QByteArray("SELECT 1 -- x") << 9 << 13;
+  QTest::newRow("-- and a control character") << QByteArray("--\x01x\ny") << 0 << 4;
+  QTest::newRow("-- at the end") << QByteArray("a --") << 2 << 4;
+  QTest::newRow("# to a lone CR") << QByteArray("#x\ry") << 0 << 2;
+  QTest::newRow("/* past */") << QByteArray("/* a\n */b") << 0 << 8;
+  QTest::newRow("/**/") << QByteArray("/**/b") << 0 << 4;
+  QTest::newRow("/* to the end") << QByteArray("/* a") << 0 << 4;
+  QTest::newRow("--x: none") << QByteArray("--x") << 0 << 0;
+  QTest::newRow("/*!: none") << QByteArray("/*! a */") << 0 << 0;
+  QTest::newRow("/*M!: none") << QByteArray("/*M!1 a */") << 0 << 0;
+  QTest::newRow("/ alone: none") << QByteArray("a / b") << 2 << 2;
+  QTest::newRow("past the end") << QByteArray("--") << 2 << 2;
+}
+
+void TestSqlText::commentEnd() {
+  QFETCH(QByteArray, text);
+  QFETCH(int, pos);
+  QFETCH(int, end);
+  QCOMPARE(int(SQLCommentEnd(text, pos)), end);
+}
+
+// ------------------------------------------------------------ names
+
+void TestSqlText::quotedNames_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("quoted");
+
+  // Plain names go as they are.
+  for (const char *plain : {"clients", "nav_clients", "Prix$", "_x", "t1", "1t", "1e", "0x", "0x1G", "0b012",
+                            "status", "date", "name", "user", "orders", "Ordre", "selection"})
+    QTest::addRow("plain %s", plain) << QString::fromLatin1(plain) << QString::fromLatin1(plain);
+  QTest::newRow("accents") << QStringLiteral("élève_Noël") << QStringLiteral("élève_Noël");
+  QTest::newRow("combining accent") << QStringLiteral("cafe\u0301") << QStringLiteral("cafe\u0301");
+  QTest::newRow("other letters") << QStringLiteral("客户") << QStringLiteral("客户");
+  // Reserved words, in any case, of MySQL 8 or MariaDB.
+  for (const char *reserved : {"order", "ORDER", "Order", "select", "key", "rank", "window", "offset", "returning",
+                               "_filename"})
+    QTest::addRow("reserved %s", reserved) << QString::fromLatin1(reserved)
+                                           << QLatin1Char('`') + QString::fromLatin1(reserved) + QLatin1Char('`');
+  QTest::newRow("dotless i is no reserved INT") << QStringLiteral("ınt") << QStringLiteral("ınt");
+  // Anything else, and what reads as a number.
+  QTest::newRow("blank") << QStringLiteral("ma table") << QStringLiteral("`ma table`");
+  QTest::newRow("back quote doubled") << QStringLiteral("a`b``") << QStringLiteral("`a``b`````");
+  QTest::newRow("double quote, apostrophe") << QStringLiteral("l'\"x\"") << QStringLiteral("`l'\"x\"`");
+  QTest::newRow("full stop, dash") << QStringLiteral("a.b-c") << QStringLiteral("`a.b-c`");
+  QTest::newRow("euro sign") << QStringLiteral("prix€") << QStringLiteral("`prix€`");
+  QTest::newRow("no-break space") << QStringLiteral("a\u00A0b") << QStringLiteral("`a\u00A0b`");
+  QTest::newRow("outside the BMP") << QStringLiteral("a\U0001F600") << QStringLiteral("`a\U0001F600`");
+  QTest::newRow("empty") << QString() << QStringLiteral("``");
+  for (const char *number : {"123", "0", "1e5", "1E5", "12e3x", "0x1F", "0xab", "0b01"})
+    QTest::addRow("number %s", number) << QString::fromLatin1(number)
+                                       << QLatin1Char('`') + QString::fromLatin1(number) + QLatin1Char('`');
+}
+
+void TestSqlText::quotedNames() {
+  QFETCH(QString, name);
+  QFETCH(QString, quoted);
+  QCOMPARE(QuoteSQLName(name), quoted);
 }
 
 QTEST_GUILESS_MAIN(TestSqlText)
