@@ -2,6 +2,7 @@
 
 #include "THttpClient.h"
 #include "UNetworkErrors.h"
+#include "UServerErrors.h"
 
 #include <QFile>
 #include <QLocale>
@@ -304,7 +305,9 @@ void TWebService::LoadAnswer(TAnswerBuffer answer) {
         message.truncate(kMaxErrorChars);
         if (message.back().isHighSurrogate()) message.chop(1);
       }
-      ErrorText = message;
+      // The usual refusals get a French sentence before them; the limit
+      // above is the server's text's, which stays whole after it.
+      ErrorText = UServerErrors::Explained(message);
       FErrorAnswer = true;
       FRowsBegin = 0;
       FRowCount = int(lines);

@@ -10,6 +10,7 @@
 #include "TSqlOptions.h"
 #include "TStoreError.h"
 #include "TWebService.h"
+#include "UServerErrors.h"
 #include "USqlText.h"
 
 #include <QCoreApplication>
@@ -266,7 +267,10 @@ int Run(const TSqlOptions &options, int &argc, char **argv) {
     std::optional<QString> cutError;
     if (!writer.Write(ws, &cutError))
       return Failure(QStringLiteral("vantrel-sql: cannot write the output"));
-    if (cutError) return Failure(cutError->trimmed().isEmpty() ? WithoutMessage() : *cutError);
+    // The client explains the error line that leads an answer; this one
+    // came last, after rows.
+    if (cutError)
+      return Failure(cutError->trimmed().isEmpty() ? WithoutMessage() : UServerErrors::Explained(*cutError));
   }
   return 0;
 }

@@ -422,7 +422,25 @@ class TestCliVantrelSql : public QObject {
     QTest::newRow("error answer") << RecordingServer::Ok("$ERR Table 'shop.x' doesn't exist\n")
         << QByteArray() << QByteArray("Table 'shop.x' doesn't exist\n");
     QTest::newRow("HTTP status") << RecordingServer::Status(500, "Internal Server Error") << QByteArray()
-        << QByteArray("Internal Server Error (500)");
+        << QStringLiteral("Le serveur web a échoué en exécutant ws.php (erreur interne) : consultez le journal "
+                          "d'erreurs du serveur web et de PHP. Internal Server Error (500)")
+               .toUtf8();
+    // The usual refusals with the client's French sentence before the
+    // server's text, whether they lead the answer or end it.
+    QTest::newRow("known refusal") << RecordingServer::Ok("$ERR Unknown database 'shop'\n") << QByteArray()
+        << QStringLiteral("La base de données « shop » n'existe pas sur ce serveur MySQL : corrigez son nom dans "
+                          "la connexion ou dans la requête. Unknown database 'shop'\n")
+               .toUtf8();
+    QTest::newRow("cut answer, known refusal")
+        << RecordingServer::Ok("a\tb\n1\t2\n$ERR The MySQL server sent nothing for 60 seconds, the read time-out "
+                               "of ws.php (read_timeout in ws-config.php); the statement may still be running there\n")
+        << QByteArray("a\tb\n1\t2\n")
+        << QStringLiteral("Le serveur MySQL n'a pas répondu dans le délai de ws.php : la requête s'exécute "
+                          "peut-être encore sur le serveur MySQL ; vérifiez-le avant de la relancer, allégez-la, "
+                          "ou faites relever read_timeout dans ws-config.php. The MySQL server sent nothing for "
+                          "60 seconds, the read time-out of ws.php (read_timeout in ws-config.php); the statement "
+                          "may still be running there\n")
+               .toUtf8();
     // ws.php's last line when the result broke off after rows were sent.
     QTest::newRow("cut answer") << RecordingServer::Ok("a\tb\n1\t2\n$ERR Lost connection\n")
         << QByteArray("a\tb\n1\t2\n") << QByteArray("Lost connection\n");
@@ -570,7 +588,10 @@ class TestCliVantrelSql : public QObject {
     QTest::newRow("error without a message") << RecordingServer::Ok("$ERR \n") << QByteArray("A\n1\n")
         << kWithoutMessage;
     QTest::newRow("HTTP status") << RecordingServer::Status(502, "Bad Gateway") << QByteArray("A\n1\n")
-        << QByteArray("Bad Gateway (502)");
+        << QStringLiteral("Le serveur web n'a pas obtenu de réponse valable de PHP ou du serveur qu'il relaie : "
+                          "vérifiez que PHP (PHP-FPM) est démarré, et consultez le journal d'erreurs du serveur "
+                          "web. Bad Gateway (502)")
+               .toUtf8();
     QTest::newRow("cut answer") << RecordingServer::Ok("B\n2\n$ERR Lost connection\n")
         << QByteArray("A\n1\n\nB\n2\n") << QByteArray("Lost connection\n");
   }

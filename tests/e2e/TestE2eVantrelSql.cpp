@@ -77,9 +77,17 @@ class TestE2eVantrelSql : public QObject {
   void failures_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("error");
-    QTest::newRow("syntax error") << QStringList{"SELEC 1"} << QByteArray("You have an error in your SQL syntax");
+    // The client's French sentence first, then the server's text.
+    QTest::newRow("syntax error") << QStringList{"SELEC 1"}
+        << QStringLiteral("Erreur de syntaxe SQL près de « SELEC 1 » : corrigez la requête à cet endroit ou juste "
+                          "avant (mot mal écrit, virgule, guillemet ou parenthèse en trop ou manquant). You have "
+                          "an error in your SQL syntax")
+               .toUtf8();
     QTest::newRow("wrong password") << QStringList{"--password", "wrong", "SELECT 1"}
-        << QByteArray("Access denied for user");
+        << QStringLiteral("MySQL refuse le compte ou le mot de passe : vérifiez le compte MySQL et son mot de passe "
+                          "dans la connexion, et que ce compte a le droit de se connecter depuis le serveur web. "
+                          "Access denied for user")
+               .toUtf8();
     QTest::newRow("no web server there") << QStringList{"--web-server", "http://127.0.0.1:1", "SELECT 1"}
         << QByteArray();
   }

@@ -16,6 +16,7 @@
 #include "TAnswerBuffer.h"
 #include "TAnswerTable.h"
 #include "TWebService.h"
+#include "UServerErrors.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -192,10 +193,14 @@ void CheckLoaded(TWebService &ws, const Reading &reading) {
   Check(ws.FieldNames() == reading.names, "FieldNames");
   if (reading.error) {
     // The message's first line, at most 1024 characters of it, whole when
-    // it is short.
+    // it is short; a French sentence before it when it is a usual refusal.
     const QByteArrayView message = reading.Bytes(reading.lines[0]).sliced(5);
-    Check(ws.ErrorText.size() <= 1024, "ErrorText longer than 1024 characters");
-    if (message.size() <= 1024) Check(ws.ErrorText == QString::fromLocal8Bit(message), "ErrorText of $ERR");
+    QString kept = QString::fromLocal8Bit(message.first(std::min<qsizetype>(message.size(), 4096)));
+    if (kept.size() > 1024) {
+      kept.truncate(1024);
+      if (kept.back().isHighSurrogate()) kept.chop(1);
+    }
+    Check(ws.ErrorText == UServerErrors::Explained(kept), "ErrorText of $ERR");
   } else {
     Check(ws.ErrorText.isEmpty(), "ErrorText without $ERR");
   }

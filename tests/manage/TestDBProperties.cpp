@@ -56,7 +56,10 @@ void TestDBProperties::connectionTest_data() {
   QTest::newRow("success") << QByteArray("VERSION()\n10.11.6-MariaDB-0+deb12u1\n") << int(mtInformation)
                            << QStringLiteral("Connexion réussie : 10.11.6-MariaDB-0+deb12u1");
   QTest::newRow("refused") << QByteArray("$ERR Access denied for user 'admin'@'localhost'\n") << int(mtError)
-                           << QStringLiteral("Access denied for user 'admin'@'localhost'");
+                           << QStringLiteral("MySQL refuse le compte ou le mot de passe : vérifiez le compte "
+                                             "MySQL et son mot de passe dans la connexion, et que ce compte a "
+                                             "le droit de se connecter depuis le serveur web. Access denied "
+                                             "for user 'admin'@'localhost'");
 }
 
 // "Tester la connexion" sends SELECT VERSION() with the settings as typed

@@ -130,7 +130,13 @@ class TestGridLoader : public QObject {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("label");  // empty: whatever the client says
     QTest::newRow("error answer") << "answer" << "Table 'x' doesn't exist";
-    QTest::newRow("HTTP status") << "status" << "Internal Server Error (500) - '%1/ws.php";
+    QTest::newRow("known refusal") << "refusal"
+        << QStringLiteral("MySQL refuse le compte ou le mot de passe : vérifiez le compte MySQL et son mot de "
+                          "passe dans la connexion, et que ce compte a le droit de se connecter depuis le "
+                          "serveur web. Access denied for user 'shop'@'localhost' (using password: YES)");
+    QTest::newRow("HTTP status") << "status"
+        << QStringLiteral("Le serveur web a échoué en exécutant ws.php (erreur interne) : consultez le journal "
+                          "d'erreurs du serveur web et de PHP. Internal Server Error (500) - '%1/ws.php");
     QTest::newRow("unreachable web server") << "unreachable" << "";
   }
 
@@ -144,6 +150,8 @@ class TestGridLoader : public QObject {
     page.Fill("a\tb\n1\t2\n");
     if (kind == QLatin1String("answer")) {
       page.Fill("$ERR Table 'x' doesn't exist\n");
+    } else if (kind == QLatin1String("refusal")) {
+      page.Fill("$ERR Access denied for user 'shop'@'localhost' (using password: YES)\n");
     } else if (kind == QLatin1String("status")) {
       page.server.Enqueue(RecordingServer::Status(500, "Internal Server Error"));
       FillListView(page.ws, page.grid, page.label, "SELECT 1");

@@ -109,6 +109,19 @@ class TestWebServiceResultSet : public QObject {
         << QStringList{" $ERR boom"} << Rows{{"1"}};
     QTest::newRow("error line") << QByteArray("$ERR Table 'x' doesn't exist\n") << "Table 'x' doesn't exist"
         << QStringList() << Rows{{}};
+    // The usual refusals come with a French sentence before the server's
+    // text (UServerErrors); the limit is the server's text's.
+    QTest::newRow("known error line") << QByteArray("$ERR Unknown database 'shop'\n")
+        << QStringLiteral("La base de données « shop » n'existe pas sur ce serveur MySQL : corrigez son nom "
+                          "dans la connexion ou dans la requête. Unknown database 'shop'")
+        << QStringList() << Rows{{}};
+    const QByteArray syntax = "You have an error in your SQL syntax; check the manual that corresponds to your "
+                              "MariaDB server version for the right syntax to use near '" + QByteArray(1100, 'x');
+    QTest::newRow("known error of 1100 characters") << "$ERR " + syntax + "' at line 1\n"
+        << QStringLiteral("Erreur de syntaxe SQL près de « %1… » : corrigez la requête à cet endroit ou juste "
+                          "avant (mot mal écrit, virgule, guillemet ou parenthèse en trop ou manquant). ")
+                   .arg(QString(100, QLatin1Char('x'))) + QString::fromLatin1(syntax.left(1024))
+        << QStringList() << Rows{{}};
     QTest::newRow("error line keeps its tabs") << QByteArray("$ERR a\tb\t") << "a\tb\t" << QStringList()
         << Rows{{}};
     QTest::newRow("multi-line error") << QByteArray("$ERR first\r\nsecond\r\n\r\nthird") << "first"

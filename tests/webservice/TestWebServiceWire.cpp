@@ -448,10 +448,17 @@ class TestWebServiceWire : public QObject {
         "La réponse du serveur web « 127.0.0.1 » dépasse 64 octets et a été refusée : limitez les "
         "lignes ou les colonnes demandées (WHERE, LIMIT) - URL:%1");
 
+    // The usual statuses with a French sentence before the client's text
+    // (UServerErrors), the others with that text alone.
     QTest::newRow("status 404") << RecordingServer::Status(404, "Not Found").bytes << After::Keep
-        << qint64(0) << "Not Found (404) - '%1'";
+        << qint64(0)
+        << QStringLiteral("ws.php est introuvable à cette adresse : vérifiez l'adresse du serveur web dans la "
+                          "connexion, qui doit être celle du dossier qui contient ws.php (sans « /ws.php » à la "
+                          "fin). Not Found (404) - '%1'");
     QTest::newRow("status 500") << RecordingServer::Status(500, "Internal Server Error").bytes
-        << After::Keep << qint64(0) << "Internal Server Error (500) - '%1'";
+        << After::Keep << qint64(0)
+        << QStringLiteral("Le serveur web a échoué en exécutant ws.php (erreur interne) : consultez le journal "
+                          "d'erreurs du serveur web et de PHP. Internal Server Error (500) - '%1'");
     QTest::newRow("status 304, a 3xx that is no redirect") << RecordingServer::Status(304, "Not Modified").bytes
         << After::Keep << qint64(0) << "Not Modified (304) - '%1'";
     QTest::newRow("redirect without a Location") << RecordingServer::Status(302, "Found").bytes
