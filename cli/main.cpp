@@ -12,6 +12,7 @@
 #include "TWebService.h"
 #include "UServerErrors.h"
 #include "USqlText.h"
+#include "UStoreRecords.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -85,10 +86,9 @@ QString OpenStore(const TSqlOptions &options, TLocalStore &store) {
 // client and gives its key. Returns what went wrong, or an empty text.
 QString LoadConnection(const TSqlOptions &options, TLocalStore &store, TWebService &ws, qint64 &key) {
   int found = 0;
-  for (TStoreRows list = store.Select(TStoreStatement::qrySelectDatabases); !list.Eof();
-       list.Next()) {
-    if (list.AsString("TITRE") != options.Connection) continue;
-    if (found++ == 0) key = list.AsInteger("PK_DATABASE");
+  for (const TConnectionTitle &line : ReadConnections(store)) {
+    if (line.Title != options.Connection) continue;
+    if (found++ == 0) key = line.Key;
   }
   // A statement must not go to a connection chosen by chance.
   if (found == 0)
@@ -97,15 +97,9 @@ QString LoadConnection(const TSqlOptions &options, TLocalStore &store, TWebServi
     return QStringLiteral("vantrel-sql: %1 connections are named \"%2\" in %3")
         .arg(found)
         .arg(options.Connection, store.Path());
-  const TStoreRows row =
-      store.Select(TStoreStatement::qrySelectDatabase, {{"PK_DATABASE", key}});
-  if (row.Eof()) return QStringLiteral("vantrel-sql: the connection \"%1\" is gone").arg(options.Connection);
-  ws.WebServer = row.AsString("SERVEUR_WEB");
-  ws.SQLServer = row.AsString("SERVEUR_MYSQL");
-  ws.Account = row.AsString("COMPTE_MYSQL");
-  ws.Password = row.AsString("MDP_MYSQL");
-  ws.Database = row.AsString("BASE_DE_DONNEES");
-  ws.Tag = int(key);
+  const std::optional<TConnectionSettings> stored = ReadConnection(store, key);
+  if (!stored) return QStringLiteral("vantrel-sql: the connection \"%1\" is gone").arg(options.Connection);
+  ws.Settings = *stored;
   return QString();
 }
 
@@ -114,10 +108,9 @@ QString LoadConnection(const TSqlOptions &options, TLocalStore &store, TWebServi
 QString LoadQuery(const TSqlOptions &options, TLocalStore &store, qint64 connection, QByteArray &text) {
   qint64 key = -1;
   int found = 0;
-  for (TStoreRows list = store.Select(TStoreStatement::qrySelectQueries, {{"FK_DATABASE", connection}});
-       !list.Eof(); list.Next()) {
-    if (list.AsString("TITRE") != options.Query) continue;
-    if (found++ == 0) key = list.AsInteger("PK_REQUETE");
+  for (const TSavedQuery &query : ReadQueries(store, connection)) {
+    if (query.Title != options.Query) continue;
+    if (found++ == 0) key = query.Key;
   }
   if (found == 0)
     return QStringLiteral("vantrel-sql: no query \"%1\" in the connection \"%2\"")
@@ -126,9 +119,9 @@ QString LoadQuery(const TSqlOptions &options, TLocalStore &store, qint64 connect
     return QStringLiteral("vantrel-sql: %1 queries are named \"%2\" in the connection \"%3\"")
         .arg(found)
         .arg(options.Query, options.Connection);
-  const TStoreRows row = store.Select(TStoreStatement::qrySelectQuerySQL, {{"PK_REQUETE", key}});
-  if (row.Eof()) return QStringLiteral("vantrel-sql: the query \"%1\" is gone").arg(options.Query);
-  text = row.AsString("REQUETE").toLocal8Bit();
+  const std::optional<QString> stored = ReadQueryText(store, key);
+  if (!stored) return QStringLiteral("vantrel-sql: the query \"%1\" is gone").arg(options.Query);
+  text = stored->toLocal8Bit();
   return QString();
 }
 
@@ -148,10 +141,8 @@ std::optional<QByteArray> Prepare(const QByteArray &text, const TSqlOptions &opt
       }
     }
     if (store != nullptr) {
-      const TStoreRows remembered = store->Select(TStoreStatement::qrySelectParameter,
-                                                  {{"FK_DATABASE", connection}, {"NOM", wanted}});
-      if (!remembered.Eof()) {
-        value = remembered.AsString("VALEUR").toLocal8Bit();
+      if (const std::optional<QString> remembered = ReadParameterValue(*store, connection, wanted)) {
+        value = remembered->toLocal8Bit();
         return;
       }
     }
@@ -199,11 +190,11 @@ int Run(const TSqlOptions &options, int &argc, char **argv) {
     if (!problem.isEmpty()) return Failure(problem);
   }
   // What the command line names wins over the stored connection.
-  if (options.WebServer) ws.WebServer = *options.WebServer;
-  if (options.SQLServer) ws.SQLServer = *options.SQLServer;
-  if (options.Database) ws.Database = *options.Database;
-  if (options.Account) ws.Account = *options.Account;
-  if (options.Password) ws.Password = *options.Password;
+  if (options.WebServer) ws.Settings.WebServer = *options.WebServer;
+  if (options.SQLServer) ws.Settings.SQLServer = *options.SQLServer;
+  if (options.Database) ws.Settings.Database = *options.Database;
+  if (options.Account) ws.Settings.Account = *options.Account;
+  if (options.Password) ws.Settings.Password = *options.Password;
   ws.Service = QStringLiteral("SQL");
 
   // The texts as given, standard input read once, or the saved query.

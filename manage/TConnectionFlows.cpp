@@ -5,22 +5,13 @@
 #include "TSkinForm.h"
 #include "TStoreError.h"
 #include "TTreeNodes.h"
-#include "TWebService.h"
 #include "TXListView.h"
 #include "TfrmDBProperties.h"
+#include "UStoreRecords.h"
 
 #include <QTreeWidget>
 
-namespace {
-
-TStoreParams ConnectionParams(const TConnectionSettings &values) {
-  // Stored exactly as typed: only the dialog's check trims.
-  return {{"TITRE", values.Title},         {"SERVEUR_WEB", values.WebServer},
-          {"SERVEUR_MYSQL", values.SQLServer}, {"COMPTE_MYSQL", values.Account},
-          {"MDP_MYSQL", values.Password},   {"BASE_DE_DONNEES", values.Database}};
-}
-
-}  // namespace
+#include <optional>
 
 TConnectionFlows::TConnectionFlows(TfrmDBProperties &dialog, TLocalStore &store, TSettingsCache &settings,
                                    QTreeWidget *tvDB, TXListView *lvGene, std::function<void()> refresh,
@@ -43,27 +34,31 @@ void TConnectionFlows::SelectAndRefresh(QTreeWidgetItem *node) {
 void TConnectionFlows::actNewConnectExecute() {
   FDialog.SetValues({});
   if (FDialog.Execute(QStringLiteral("Nouvelle connexion")) != 1) return;
-  FStore.Execute(TStoreStatement::qryInsertDataBase, ConnectionParams(FDialog.Values()));
+  // Stored exactly as typed: only the dialog's check trims.
+  InsertConnection(FStore, FDialog.Values());
   SelectAndRefresh(FTree->topLevelItem(0));
 }
 
 void TConnectionFlows::actEditConnectExecute() {
   QTreeWidgetItem *target = TargetConnection();
   if (!target) return;
-  FSettings.LoadConnectionSettings(TTreeNodes::Key(target));
-  const TWebService &ws = FSettings.WebService();
-  TConnectionSettings values;
-  values.Title = target->text(0);
-  values.WebServer = ws.WebServer;
-  values.SQLServer = ws.SQLServer;
-  values.Account = ws.Account;
-  values.Password = ws.Password;
-  values.Database = ws.Database;
-  FDialog.SetValues(values);
+  const qint64 key = TTreeNodes::Key(target);
+  FSettings.LoadConnectionSettings(key);
+  // The dialog shows the stored row, not what the client happens to carry.
+  const std::optional<TConnectionSettings> stored = ReadConnection(FStore, key);
+  if (!stored) {
+    // Deleted by a second copy of the program: nothing to edit, and the
+    // tree should no longer show it.
+    MessageDialog(QStringLiteral("La connexion « %1 » n'existe plus dans la base locale.").arg(target->text(0)),
+                  mtError, TMsgDlgButtons(mbOK), 0);
+    SelectAndRefresh(FTree->topLevelItem(0));
+    return;
+  }
+  FDialog.SetValues(*stored);
   if (FDialog.Execute(QStringLiteral("Propriétés")) != 1) return;
-  TStoreParams params = ConnectionParams(FDialog.Values());
-  params.emplace_back("PK_DATABASE", TTreeNodes::Key(target));
-  FStore.Execute(TStoreStatement::qryUpdateDataBase, params);
+  TConnectionSettings edited = FDialog.Values();
+  edited.Key = key;
+  UpdateConnection(FStore, edited);
   SelectAndRefresh(FTree->topLevelItem(0));
 }
 
@@ -75,7 +70,7 @@ void TConnectionFlows::actDeleteConnectExecute() {
       QLatin1Char('?');
   if (MessageDialog(question, mtConfirmation, {mbOK, mbCancel}, 0) != 1) return;
   try {
-    FStore.Execute(TStoreStatement::qryDeleteDataBase, {{"PK_DATABASE", TTreeNodes::Key(target)}});
+    DeleteConnection(FStore, TTreeNodes::Key(target));
   } catch (const TStoreError &error) {
     const QString message = error.Message().contains(QLatin1String("connexe"))
                                 ? QStringLiteral("Il faut d'abord supprimer les requêtes")

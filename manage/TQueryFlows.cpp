@@ -6,6 +6,7 @@
 #include "TSkinForm.h"
 #include "TTreeNodes.h"
 #include "TXListView.h"
+#include "UStoreRecords.h"
 #include "UUserAction.h"
 
 #include <QDateTime>
@@ -62,10 +63,8 @@ void TQueryFlows::actNewQueryExecute() {
   if (TTreeNodes::Kind(folder) != nkQueriesFolder) return;
   FSettings.LoadConnectionSettings(TTreeNodes::ConnectionKey(folder));
   const QDateTime now = QDateTime::currentDateTime();
-  FStore.Execute(TStoreStatement::qryInsertQuery,
-                 {{"FK_DATABASE", TTreeNodes::Key(folder)},
-                  {"TITRE", QStringLiteral("Nouvelle requête (") + TLocalStore::DateTimeText(now) + QLatin1Char(')')},
-                  {"DATE_CREATION", now}});
+  InsertQuery(FStore, TTreeNodes::Key(folder),
+              QStringLiteral("Nouvelle requête (") + TLocalStore::DateTimeText(now) + QLatin1Char(')'), now);
   FRefresh();
 }
 
@@ -89,7 +88,7 @@ void TQueryFlows::actDeleteQueryExecute() {
       QStringLiteral("Confirmez-vous la suppression de la requête <") + query->text(0) + QStringLiteral("> ?");
   if (MessageDialog(question, mtConfirmation, {mbOK, mbCancel}, 0) != mrOk) return;
   FSettings.LoadConnectionSettings(TTreeNodes::ConnectionKey(query));
-  FStore.Execute(TStoreStatement::qryDeleteQuery, {{"PK_REQUETE", TTreeNodes::Key(query)}});
+  DeleteQuery(FStore, TTreeNodes::Key(query));
   FRefresh();
 }
 
@@ -102,9 +101,7 @@ void TQueryFlows::lvQueriesEdited(QTreeWidgetItem *item, const QString &text) {
 }
 
 void TQueryFlows::SaveTitle(QTreeWidgetItem *node, const QString &text) {
-  FStore.Execute(TStoreStatement::qryUpdateQueryTitle, {{"TITRE", text},
-                                                        {"DATE_MODIFICATION", QDateTime::currentDateTime()},
-                                                        {"PK_REQUETE", TTreeNodes::Key(node)}});
+  UpdateQueryTitle(FStore, TTreeNodes::Key(node), text, QDateTime::currentDateTime());
   // The edited row is still the view's until the edit is over: the
   // rebuild waits for the timer.
   FDeferRefresh();

@@ -189,11 +189,7 @@ void TfrmDBProperties::btnTestClick() {
   // stay as they are.
   const TConnectionSettings typed = Values();
   TWebService ws;
-  ws.WebServer = typed.WebServer;
-  ws.SQLServer = typed.SQLServer;
-  ws.Account = typed.Account;
-  ws.Password = typed.Password;
-  ws.Database = typed.Database;
+  ws.Settings = typed;
   ws.Service = QStringLiteral("SQL");
   // The same authorities as the main window's client.
   ws.SetCaFile(QFile::decodeName(qgetenv("VANTREL_CA_FILE")));

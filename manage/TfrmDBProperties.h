@@ -2,6 +2,7 @@
 // by the new-connection and edit-connection flows.
 #pragma once
 
+#include "TConnectionSettings.h"
 #include "TSkinForm.h"
 
 #include <QDialog>
@@ -11,22 +12,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
-
-// The six settings of a connection, exactly as typed (never trimmed).
-struct TConnectionSettings {
-  QString Title;
-  QString WebServer;
-  QString SQLServer;
-  QString Account;
-  QString Password;
-  QString Database;
-
-  friend bool operator==(const TConnectionSettings &a, const TConnectionSettings &b) {
-    return a.Title == b.Title && a.WebServer == b.WebServer && a.SQLServer == b.SQLServer &&
-           a.Account == b.Account && a.Password == b.Password && a.Database == b.Database;
-  }
-  friend bool operator!=(const TConnectionSettings &a, const TConnectionSettings &b) { return !(a == b); }
-};
 
 class TfrmDBProperties : public QDialog, public TSkinForm {
   Q_OBJECT
@@ -44,7 +29,8 @@ class TfrmDBProperties : public QDialog, public TSkinForm {
   explicit TfrmDBProperties(QWidget *parent = nullptr);
   ~TfrmDBProperties() override;
 
-  // Fills the six edits; the OK rule follows their texts.
+  // Fills the six edits; the OK rule follows their texts. The key is not
+  // the dialog's: Values gives none.
   void SetValues(const TConnectionSettings &values);
   TConnectionSettings Values() const;
 

@@ -9,6 +9,7 @@
 #include "TWebService.h"
 #include "TXListView.h"
 #include "USqlText.h"
+#include "UStoreRecords.h"
 #include "UUserAction.h"
 
 #include <QApplication>
@@ -171,13 +172,12 @@ bool TNavigator::ShowRequestError() const {
 
 void TNavigator::LoadConnections(QTreeWidgetItem *root, bool needsLoading) {
   if (needsLoading) {
-    TStoreRows rows = FStore.Select(TStoreStatement::qrySelectDatabases);
-    for (; !rows.Eof(); rows.Next()) {
+    for (const TConnectionTitle &line : ReadConnections(FStore)) {
       // Each goes first, so the tree lists the titles in descending order.
-      auto *connection = new QTreeWidgetItem(QStringList(rows.AsString("TITRE")));
+      auto *connection = new QTreeWidgetItem(QStringList(line.Title));
       root->insertChild(0, connection);
       TTreeNodes::SetKind(connection, nkConnection);
-      TTreeNodes::SetKey(connection, rows.AsInteger("PK_DATABASE"));
+      TTreeNodes::SetKey(connection, line.Key);
       AddTreeNode(connection, nkTablesFolder, QStringLiteral("Tables"));
       QTreeWidgetItem *queries = AddTreeNode(connection, nkQueriesFolder, QStringLiteral("Requêtes"));
       TTreeNodes::SetKey(queries, TTreeNodes::Key(connection));
@@ -232,14 +232,11 @@ void TNavigator::LoadQueries(QTreeWidgetItem *folder, bool needsLoading) {
     return;
   }
   QList<QStringList> rows;
-  TStoreRows queries =
-      FStore.Select(TStoreStatement::qrySelectQueries, {{"FK_DATABASE", TTreeNodes::Key(folder)}});
-  for (; !queries.Eof(); queries.Next()) {
-    rows << QStringList{queries.AsString("TITRE"),
-                        TLocalStore::DateTimeText(queries.AsDateTime("DATE_CREATION")),
-                        TLocalStore::DateTimeText(queries.AsDateTime("DATE_MODIFICATION"))};
-    QTreeWidgetItem *node = AddTreeNode(folder, nkQuery, queries.AsString("TITRE"));
-    TTreeNodes::SetKey(node, queries.AsInteger("PK_REQUETE"));
+  for (const TSavedQuery &query : ReadQueries(FStore, TTreeNodes::Key(folder))) {
+    rows << QStringList{query.Title, TLocalStore::DateTimeText(query.Created),
+                        TLocalStore::DateTimeText(query.Modified)};
+    QTreeWidgetItem *node = AddTreeNode(folder, nkQuery, query.Title);
+    TTreeNodes::SetKey(node, query.Key);
     nodes << node;
   }
   TTreeNodes::SetRows(folder, rows);
@@ -287,8 +284,7 @@ void TNavigator::LoadQueryText(QTreeWidgetItem *node) {
   FLists.Mark(FDataPage);
   FLists.UpdatePath(node);
   LoadConnectionSettings(node);
-  const TStoreRows rows =
-      FStore.Select(TStoreStatement::qrySelectQuerySQL, {{"PK_REQUETE", TTreeNodes::Key(node)}});
+  // A query gone from the store opens as an empty text.
   emit QueryOpened(TTreeNodes::Key(node), TTreeNodes::ConnectionKey(node),
-                   rows.Eof() ? QString() : rows.AsString("REQUETE"));
+                   ReadQueryText(FStore, TTreeNodes::Key(node)).value_or(QString()));
 }

@@ -1,37 +1,31 @@
 #include "TSettingsCache.h"
 
-#include "TLocalStore.h"
 #include "TWebService.h"
+#include "UStoreRecords.h"
 
 #include <exception>
+#include <optional>
 
 TSettingsCache::TSettingsCache(TLocalStore &store, TWebService &webService)
     : FStore(store), FWebService(webService) {}
 
-void TSettingsCache::Invalidate() { FWebService.Tag = -1; }
+void TSettingsCache::Invalidate() {
+  // Only the key goes: the settings stay until the next load.
+  FWebService.Settings.Key = TConnectionSettings::kNoKey;
+}
 
 void TSettingsCache::LoadConnectionSettings(qint64 connectionKey) {
-  if (connectionKey == FWebService.Tag) return;
+  if (connectionKey == FWebService.Settings.Key) return;
   // The key is kept even when the read fails, until a refresh or another
   // connection asks again.
-  FWebService.Tag = int(connectionKey);
-  TWebService &ws = FWebService;
-  ws.WebServer.clear();
-  ws.SQLServer.clear();
-  ws.Account.clear();
-  ws.Password.clear();
-  ws.Database.clear();
-  ws.Service = QStringLiteral("SQL");
+  TConnectionSettings settings;
+  settings.Key = connectionKey;
   try {
-    const TStoreRows rows = FStore.Select(TStoreStatement::qrySelectDatabase, {{"PK_DATABASE", connectionKey}});
-    if (rows.Eof()) return;
-    ws.WebServer = rows.AsString("SERVEUR_WEB");
-    ws.SQLServer = rows.AsString("SERVEUR_MYSQL");
-    ws.Account = rows.AsString("COMPTE_MYSQL");
-    ws.Password = rows.AsString("MDP_MYSQL");
-    ws.Database = rows.AsString("BASE_DE_DONNEES");
+    if (const std::optional<TConnectionSettings> stored = ReadConnection(FStore, connectionKey)) settings = *stored;
   } catch (const std::exception &) {
     // Ignored, as the settings' reading always was: the request made with
     // the empty settings says what is wrong.
   }
+  FWebService.Settings = settings;
+  FWebService.Service = QStringLiteral("SQL");
 }

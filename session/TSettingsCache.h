@@ -5,10 +5,10 @@
 class TLocalStore;
 class TWebService;
 
-// Which connection's settings the one web service client carries. The
-// client's Tag holds that connection's key, so that the settings are read
-// from the local store only when another connection needs the client, or
-// after Invalidate.
+// Which connection's settings the one web service client carries. The key
+// of the client's settings says which connection, so that the settings are
+// read from the local store only when another connection needs the client,
+// or after Invalidate.
 class TSettingsCache {
  public:
   TSettingsCache(TLocalStore &store, TWebService &webService);

@@ -143,16 +143,16 @@ void TWebService::Execute(const QString &sql) {
     statement.replace('\n', ' ');
     const QDateTime now = FClock ? FClock() : QDateTime::currentDateTime();
     const QByteArray url =
-        WebServer.toLocal8Bit() + "/ws.php?" + UrlStamp(now, QLocale::system());
+        Settings.WebServer.toLocal8Bit() + "/ws.php?" + UrlStamp(now, QLocale::system());
 
     QByteArray form;
-    AppendField(form, "WS_server=", SQLServer.toLocal8Bit());
+    AppendField(form, "WS_server=", Settings.SQLServer.toLocal8Bit());
     AppendField(form, "WS_service=", Service.toLocal8Bit());
-    AppendField(form, "WS_database=", Database.toLocal8Bit());
-    AppendField(form, "WS_account=", Account.toLocal8Bit());
+    AppendField(form, "WS_database=", Settings.Database.toLocal8Bit());
+    AppendField(form, "WS_account=", Settings.Account.toLocal8Bit());
     AppendField(form, "WS_pwd=",
-                Password.toLocal8Bit().toBase64(QByteArray::Base64Encoding |
-                                                QByteArray::OmitTrailingEquals));
+                Settings.Password.toLocal8Bit().toBase64(QByteArray::Base64Encoding |
+                                                         QByteArray::OmitTrailingEquals));
     AppendField(form, "WS_query=", statement);
 
     ClearResult();  // the previous answer is not needed while waiting
@@ -199,7 +199,7 @@ bool TWebService::Exchange(const QString &sql, const QByteArray &url, const QByt
       QMetaObject::invokeMethod(this, [this] { emit RequestDone(); }, Qt::QueuedConnection);
     });
     try {
-      waiter(*this, TPendingRequest{sql, WebServer});
+      waiter(*this, TPendingRequest{sql, Settings.WebServer});
     } catch (...) {
       // A waiter that fails must not leave the exchange running alone.
       FHttp->Cancel();

@@ -2,6 +2,7 @@
 
 #include "TAnswerBuffer.h"
 #include "TAnswerTable.h"
+#include "TConnectionSettings.h"
 #include "TLinePieces.h"
 
 #include <QByteArray>
@@ -34,16 +35,12 @@ class TWebService : public QObject {
   explicit TWebService(QObject *owner = nullptr);
   ~TWebService() override;
 
-  // Key of the connection whose settings are loaded; never read here.
-  int Tag = 0;
-
-  // Settings of one connection, read at each Execute.
-  QString SQLServer;
+  // The connection whose settings each Execute sends: its web server,
+  // MySQL server, account, password and database (the title is not sent).
+  // Its key says which stored connection they came from; never read here.
+  TConnectionSettings Settings;
+  // The service kind sent with them; the program only ever sets "SQL".
   QString Service;
-  QString WebServer;
-  QString Account;
-  QString Password;
-  QString Database;
 
   // Empty after a successful request; otherwise the last failure.
   QString ErrorText;

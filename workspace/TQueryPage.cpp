@@ -11,6 +11,7 @@
 #include "TXListView.h"
 #include "UDesignScale.h"
 #include "USqlText.h"
+#include "UStoreRecords.h"
 #include "UUserAction.h"
 
 #include <Qsci/qscilexersql.h>
@@ -187,9 +188,7 @@ void TQueryPage::mQueryChange() {
 bool TQueryPage::SaveQueryText() {
   try {
     FSettings.LoadConnectionSettings(FConnectionKey);
-    FStore.Execute(TStoreStatement::qryUpdateQuerySQL, {{"REQUETE", FEditor->text()},
-                                                       {"DATE_MODIFICATION", QDateTime::currentDateTime()},
-                                                       {"PK_REQUETE", FQueryKey}});
+    UpdateQueryText(FStore, FQueryKey, FEditor->text(), QDateTime::currentDateTime());
     FSaveFailed = false;
     return true;
   } catch (const std::exception &error) {

@@ -1,6 +1,7 @@
 #include "TfrmParameters.h"
 
 #include "TLocalStore.h"
+#include "UStoreRecords.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -137,9 +139,8 @@ void TfrmParameters::AddParamEditor(const QByteArray &name, QByteArray &, TField
   edit->show();
   FEditors.push_back({label, edit, name});
 
-  const TStoreRows remembered =
-      FStore.Select(TStoreStatement::qrySelectParameter, {{"FK_DATABASE", DatabaseId}, {"NOM", text}});
-  if (!remembered.Eof()) edit->setText(remembered.AsString("VALEUR"));
+  if (const std::optional<QString> remembered = ReadParameterValue(FStore, DatabaseId, text))
+    edit->setText(*remembered);
 }
 
 void TfrmParameters::ArrangeParamEditors() {
@@ -181,10 +182,7 @@ void TfrmParameters::StoreParamValue(const QByteArray &name, QByteArray &value, 
   if (found == FEditors.end()) return;
   const QString typed = found->Edit->text();
   value = typed.toLocal8Bit();
-  const QString nom = QString::fromLocal8Bit(name);
-  FStore.Execute(TStoreStatement::qryDeleteParameter, {{"FK_DATABASE", DatabaseId}, {"NOM", nom}});
-  FStore.Execute(TStoreStatement::qryInsertParameter,
-                 {{"FK_DATABASE", DatabaseId}, {"NOM", nom}, {"VALEUR", typed}});
+  RememberParameterValue(FStore, DatabaseId, QString::fromLocal8Bit(name), typed);
 }
 
 void TfrmParameters::BitBtn1Click() {

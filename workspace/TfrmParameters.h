@@ -33,7 +33,7 @@ class TfrmParameters : public QDialog, public TSkinForm {
   explicit TfrmParameters(TLocalStore &store, QWidget *parent = nullptr);
   ~TfrmParameters() override;
 
-  qint64 DatabaseId = 0;  // PK_DATABASE of the query's connection
+  qint64 DatabaseId = 0;  // the key of the query's connection
   QByteArray SQLText;     // the query's text; after OK, with the values put in
 
   // Builds one row per reference of SQLText (FormShow), places the dialog

@@ -49,7 +49,7 @@ int main(int argc, char **argv) {
     return 2;
   }
   TWebService ws;
-  ws.WebServer = args[1];
+  ws.Settings.WebServer = args[1];
   ws.Service = QStringLiteral("SQL");
   gClock.start();
   Step("start");

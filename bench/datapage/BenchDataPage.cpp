@@ -110,7 +110,7 @@ struct Page {
 // single-connection server free).
 double FillMs(Page &page, const Answer &answer) {
   TWebService ws;
-  ws.WebServer = answer.url;
+  ws.Settings.WebServer = answer.url;
   ws.Service = QStringLiteral("SQL");
   QElapsedTimer timer;
   timer.start();

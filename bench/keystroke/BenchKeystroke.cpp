@@ -4,6 +4,7 @@
 #include "TLocalStore.h"
 #include "TTreeNodes.h"
 #include "TfrmMain.h"
+#include "UStoreRecords.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -45,14 +46,10 @@ int main(int argc, char **argv) {
   {
     TLocalStore store;
     store.Open(storePath);
-    store.Execute(TStoreStatement::qryInsertDataBase,
-                  {{"TITRE", QStringLiteral("Bench")}, {"SERVEUR_WEB", QStringLiteral("http://127.0.0.1:9")},
-                   {"SERVEUR_MYSQL", QStringLiteral("localhost")}, {"COMPTE_MYSQL", QStringLiteral("u")},
-                   {"MDP_MYSQL", QStringLiteral("p")}, {"BASE_DE_DONNEES", QStringLiteral("b")}});
-    store.Execute(TStoreStatement::qryInsertQuery, {{"FK_DATABASE", qint64(1)}, {"TITRE", QStringLiteral("Longue")},
-                                                    {"DATE_CREATION", QDateTime::currentDateTime()}});
-    store.Execute(TStoreStatement::qryUpdateQuerySQL,
-                  {{"REQUETE", text}, {"DATE_MODIFICATION", QDateTime::currentDateTime()}, {"PK_REQUETE", qint64(1)}});
+    InsertConnection(store, {QStringLiteral("Bench"), QStringLiteral("http://127.0.0.1:9"), QStringLiteral("localhost"),
+                             QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("b")});
+    InsertQuery(store, 1, QStringLiteral("Longue"), QDateTime::currentDateTime());
+    UpdateQueryText(store, 1, text, QDateTime::currentDateTime());
   }
 
   TfrmMain main(storePath);
@@ -79,8 +76,7 @@ int main(int argc, char **argv) {
   QCoreApplication::processEvents();
 
   // The last keystroke's text must be the one stored.
-  const QString stored =
-      main.Store().Select(TStoreStatement::qrySelectQuerySQL, {{"PK_REQUETE", qint64(1)}}).AsString("REQUETE");
+  const QString stored = ReadQueryText(main.Store(), 1).value_or(QString());
   if (stored != editor->text() || stored.size() <= text.size()) {
     std::fprintf(stderr, "bench: the store does not hold the typed text\n");
     return 1;

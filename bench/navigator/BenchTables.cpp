@@ -6,6 +6,7 @@
 #include "TLocalStore.h"
 #include "TXListView.h"
 #include "TfrmMain.h"
+#include "UStoreRecords.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -54,10 +55,8 @@ int main(int argc, char **argv) {
   {
     TLocalStore store;
     store.Open(storePath);
-    store.Execute(TStoreStatement::qryInsertDataBase,
-                  {{"TITRE", QStringLiteral("Grosse base")}, {"SERVEUR_WEB", server.Url()},
-                   {"SERVEUR_MYSQL", QStringLiteral("localhost")}, {"COMPTE_MYSQL", QStringLiteral("u")},
-                   {"MDP_MYSQL", QStringLiteral("p")}, {"BASE_DE_DONNEES", QStringLiteral("b")}});
+    InsertConnection(store, {QStringLiteral("Grosse base"), server.Url(), QStringLiteral("localhost"),
+                             QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("b")});
   }
 
   std::vector<double> curlTimes, showTimes, sortNameTimes, sortSizeTimes;

@@ -70,7 +70,7 @@ class TestRequestWait : public QObject {
   std::unique_ptr<RecordingServer> FServer;
 
   void Point(TWebService &ws) {
-    ws.WebServer = FServer->Url();
+    ws.Settings.WebServer = FServer->Url();
     ws.Service = QStringLiteral("SQL");
     ws.SetTimeouts(20000, 20000);
   }

@@ -49,12 +49,12 @@ struct E2eSettings {
   }
 
   void Apply(TWebService &ws) const {
-    ws.WebServer = WebServer;
-    ws.SQLServer = SQLServer;
+    ws.Settings.WebServer = WebServer;
+    ws.Settings.SQLServer = SQLServer;
     ws.Service = QStringLiteral("SQL");
-    ws.Database = Database;
-    ws.Account = Account;
-    ws.Password = Password;
+    ws.Settings.Database = Database;
+    ws.Settings.Account = Account;
+    ws.Settings.Password = Password;
     ws.SetCaFile(CaFile);
   }
 };

@@ -95,9 +95,9 @@ class TestE2eHttps : public QObject {
     FSettings.Apply(ws);
     ws.SetCaFile(file);
     if (!host.isEmpty()) {
-      QUrl url(ws.WebServer);
+      QUrl url(ws.Settings.WebServer);
       url.setHost(host);
-      ws.WebServer = url.toString();
+      ws.Settings.WebServer = url.toString();
     }
     ws.Execute(QStringLiteral("SELECT 'sûr' AS mot"));
     if (error.isEmpty()) {

@@ -50,7 +50,7 @@ class TestE2eServerErrors : public QObject {
 
   void Aim(TWebService &ws) const {
     FSettings.Apply(ws);
-    ws.WebServer = FInstance.Folder();
+    ws.Settings.WebServer = FInstance.Folder();
   }
 
   // "user'@'host", as MariaDB names the fixture's account coming from ws.php.
@@ -190,10 +190,10 @@ class TestE2eServerErrors : public QObject {
     if (!more.isEmpty()) QVERIFY(FInstance.WriteSettings(Settings(0, more)));
     TWebService ws;
     Aim(ws);
-    if (setting == QLatin1String("password")) ws.Password = value;
-    if (setting == QLatin1String("database")) ws.Database = value;
-    if (setting == QLatin1String("server")) ws.SQLServer = value;
-    if (setting == QLatin1String("folder")) ws.WebServer += value;
+    if (setting == QLatin1String("password")) ws.Settings.Password = value;
+    if (setting == QLatin1String("database")) ws.Settings.Database = value;
+    if (setting == QLatin1String("server")) ws.Settings.SQLServer = value;
+    if (setting == QLatin1String("folder")) ws.Settings.WebServer += value;
     ws.Execute(statement);
     const QString lead = sentence.isEmpty() ? QString() : sentence + u' ';
     QVERIFY2(ws.ErrorText.startsWith(lead), qPrintable(ws.ErrorText));
@@ -209,7 +209,7 @@ class TestE2eServerErrors : public QObject {
     QVERIFY(FInstance.WriteSettings(Settings(1)));
     TWebService ws;
     Aim(ws);
-    ws.Password = QStringLiteral("wrong");
+    ws.Settings.Password = QStringLiteral("wrong");
     ws.Execute("SELECT 1");
     QVERIFY2(ws.ErrorText.startsWith(kPassword + " Access denied for user"), qPrintable(ws.ErrorText));
 

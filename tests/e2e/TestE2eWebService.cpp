@@ -151,9 +151,9 @@ class TestE2eWebService : public QObject {
     QFETCH(QString, value);
     QFETCH(QString, statement);
     QFETCH(QString, fragment);
-    if (setting == QLatin1String("password")) FWs.Password = value;
-    if (setting == QLatin1String("database")) FWs.Database = value;
-    if (setting == QLatin1String("server")) FWs.SQLServer = value;
+    if (setting == QLatin1String("password")) FWs.Settings.Password = value;
+    if (setting == QLatin1String("database")) FWs.Settings.Database = value;
+    if (setting == QLatin1String("server")) FWs.Settings.SQLServer = value;
     FWs.Execute(statement);
     QVERIFY2(FWs.ErrorText.contains(fragment), qPrintable(FWs.ErrorText));
     // One line, the error line: nothing PHP printed before or after it.

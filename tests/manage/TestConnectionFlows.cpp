@@ -8,6 +8,7 @@
 #include "TXListView.h"
 #include "TfrmDialog.h"
 #include "TfrmMain.h"
+#include "UStoreRecords.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -151,7 +152,7 @@ class TestConnectionFlows : public QObject {
     QCOMPARE(rows[1].Title, QStringLiteral("B"));
     QCOMPARE(F.W.tvDB->currentItem(), Root());
     QCOMPARE(Children(Root()), (QStringList{"B", "A2"}));
-    QCOMPARE(main.WebService().Tag, -1);  // the next use reads the new settings
+    QCOMPARE(main.WebService().Settings.Key, TConnectionSettings::kNoKey);  // the next use reads the new settings
   }
 
   // Testing the connection while editing it uses what is typed; cancelling
@@ -178,7 +179,31 @@ class TestConnectionFlows : public QObject {
     QCOMPARE(said, QStringLiteral("Connexion réussie : 11.0"));
     QCOMPARE(server.Requests().size(), 1);
     QCOMPARE(Stored().value(0).Web, QStringLiteral("http://h"));
-    QCOMPARE(main.WebService().WebServer, QStringLiteral("http://h"));  // the edited connection's, as stored
+    QCOMPARE(main.WebService().Settings.WebServer, QStringLiteral("http://h"));  // the edited connection's, as stored
+  }
+
+  // A second copy of the program deleted the connection: editing it says
+  // so instead of showing empty settings, and the tree lets it go.
+  void editAVanishedConnection() {
+    TfrmMain &main = Start();
+    NewConnection(QStringLiteral("A"));
+    NewConnection(QStringLiteral("B"));
+    QTreeWidgetItem *a = Root()->child(1);
+    DeleteConnection(main.Store(), TTreeNodes::Key(a));
+    F.W.tvDB->setCurrentItem(a);
+    main.ApplicationEventsIdle();
+    QString shown;
+    auto watch = ModalHelper::OnNextModal([&](QWidget *modal) {
+      if (auto *label = modal->findChild<QLabel *>(QStringLiteral("lbMsg"))) shown = label->text();
+      modal->close();  // the properties dialog, too, if it came instead
+    });
+    main.ActionList().Execute(F.W.actEditConnect);
+    QVERIFY(watch->acted);
+    QCOMPARE(shown, QStringLiteral("La connexion « A » n'existe plus dans la base locale."));
+    QCOMPARE(TfrmDialog::LastShown().kind, mtError);
+    QCOMPARE(F.W.tvDB->currentItem(), Root());
+    QCOMPARE(Children(Root()), (QStringList{"B"}));
+    QCOMPARE(Stored().size(), 1);
   }
 
   void deleteAConnection_data() {

@@ -260,11 +260,11 @@ class TestNavigator : public QObject {
     QCOMPARE(DatabaseOfRequest(0), QStringLiteral("base_a"));
     QCOMPARE(DatabaseOfRequest(1), QStringLiteral("base_b"));
     QCOMPARE(DatabaseOfRequest(2), QStringLiteral("base_a"));
-    QCOMPARE(main.WebService().Tag, int(TTreeNodes::Key(Connection(QStringLiteral("Alpha")))));
+    QCOMPARE(main.WebService().Settings.Key, TTreeNodes::Key(Connection(QStringLiteral("Alpha"))));
     QCOMPARE(main.WebService().Service, QStringLiteral("SQL"));
-    QCOMPARE(main.WebService().SQLServer, QStringLiteral("db.local"));
-    QCOMPARE(main.WebService().Account, QStringLiteral("reader"));
-    QCOMPARE(main.WebService().Password, QStringLiteral("secret"));
+    QCOMPARE(main.WebService().Settings.SQLServer, QStringLiteral("db.local"));
+    QCOMPARE(main.WebService().Settings.Account, QStringLiteral("reader"));
+    QCOMPARE(main.WebService().Settings.Password, QStringLiteral("secret"));
   }
 
   // The context menu acts on the selected node: a right click leaves the
@@ -314,7 +314,7 @@ class TestNavigator : public QObject {
     QCOMPARE(F.W.mQuery->text(), QStringLiteral("SELECT 2"));
     QCOMPARE(VisiblePages(F.W.PageControl), (QStringList{"tsQuery", "tsDatas"}));
     QCOMPARE(F.W.PageControl->currentWidget(), F.W.tsQuery);
-    QCOMPARE(main.WebService().Tag, int(key));
+    QCOMPARE(main.WebService().Settings.Key, key);
     QCOMPARE(FServer->Requests().size(), 0);
 
     F.W.tvDB->setCurrentItem(folder->child(0));

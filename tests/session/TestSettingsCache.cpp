@@ -1,9 +1,11 @@
 // Which connection's settings the client carries: read once per connection
-// until invalidated, and never those of another connection when a row is
-// gone.
+// until invalidated, sent as stored, and never those of another connection
+// when a row is gone.
+#include "RecordingServer.h"
 #include "TLocalStore.h"
 #include "TSettingsCache.h"
 #include "TWebService.h"
+#include "UStoreRecords.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -16,21 +18,13 @@ class TestSettingsCache : public QObject {
   QTemporaryDir FDir;
   std::unique_ptr<TLocalStore> FStore;
 
-  qint64 AddConnection(const QString &title, const QString &web, const QString &password) {
-    FStore->Execute(TStoreStatement::qryInsertDataBase,
-                    {{"TITRE", title}, {"SERVEUR_WEB", web}, {"SERVEUR_MYSQL", QStringLiteral("db")},
-                     {"COMPTE_MYSQL", QStringLiteral("u-") + title}, {"MDP_MYSQL", password},
-                     {"BASE_DE_DONNEES", QStringLiteral("base-") + title}});
-    qint64 key = 0;
-    for (TStoreRows rows = FStore->Select(TStoreStatement::qrySelectDatabases); !rows.Eof(); rows.Next())
-      if (rows.AsString("TITRE") == title) key = rows.AsInteger("PK_DATABASE");
-    return key;
-  }
-  void SetWebServer(qint64 key, const QString &title, const QString &web) {
-    FStore->Execute(TStoreStatement::qryUpdateDataBase,
-                    {{"TITRE", title}, {"SERVEUR_WEB", web}, {"SERVEUR_MYSQL", QStringLiteral("db")},
-                     {"COMPTE_MYSQL", QStringLiteral("u-") + title}, {"MDP_MYSQL", QStringLiteral("p")},
-                     {"BASE_DE_DONNEES", QStringLiteral("base-") + title}, {"PK_DATABASE", key}});
+  TConnectionSettings AddConnection(const QString &title, const QString &web, const QString &password) {
+    TConnectionSettings connection{title, web, QStringLiteral("db"), QStringLiteral("u-") + title, password,
+                                   QStringLiteral("base-") + title};
+    InsertConnection(*FStore, connection);
+    for (const TConnectionTitle &line : ReadConnections(*FStore))
+      if (line.Title == title) connection.Key = line.Key;
+    return connection;
   }
 
  private slots:
@@ -42,55 +36,74 @@ class TestSettingsCache : public QObject {
   void cleanup() { FStore.reset(); }
 
   void readOnceUntilInvalidated() {
-    const qint64 a = AddConnection(QStringLiteral("A"), QStringLiteral("http://a"), QStringLiteral("pa"));
+    TConnectionSettings a = AddConnection(QStringLiteral("A"), QStringLiteral("http://a"), QStringLiteral("pa"));
     TWebService ws;
     TSettingsCache cache(*FStore, ws);
-    cache.LoadConnectionSettings(a);
-    QCOMPARE(ws.Tag, int(a));
-    QCOMPARE(ws.WebServer, QStringLiteral("http://a"));
-    QCOMPARE(ws.Account, QStringLiteral("u-A"));
-    QCOMPARE(ws.Password, QStringLiteral("pa"));
-    QCOMPARE(ws.Database, QStringLiteral("base-A"));
-    QCOMPARE(ws.SQLServer, QStringLiteral("db"));
+    cache.LoadConnectionSettings(a.Key);
+    QCOMPARE(ws.Settings, a);
     QCOMPARE(ws.Service, QStringLiteral("SQL"));
 
-    SetWebServer(a, QStringLiteral("A"), QStringLiteral("http://a2"));
-    cache.LoadConnectionSettings(a);
-    QCOMPARE(ws.WebServer, QStringLiteral("http://a"));  // the same connection: not read again
+    const TConnectionSettings before = a;
+    a.WebServer = QStringLiteral("http://a2");
+    UpdateConnection(*FStore, a);
+    cache.LoadConnectionSettings(a.Key);
+    QCOMPARE(ws.Settings, before);  // the same connection: not read again
     cache.Invalidate();
-    QCOMPARE(ws.Tag, -1);
-    cache.LoadConnectionSettings(a);
-    QCOMPARE(ws.WebServer, QStringLiteral("http://a2"));
+    QCOMPARE(ws.Settings.Key, TConnectionSettings::kNoKey);
+    QCOMPARE(ws.Settings.WebServer, QStringLiteral("http://a"));  // kept until the next load
+    cache.LoadConnectionSettings(a.Key);
+    QCOMPARE(ws.Settings, a);
+  }
+
+  // What the store holds goes out byte for byte, whatever it holds; the
+  // title stays at home.
+  void storedSettingsReachTheWire() {
+    RecordingServer server;
+    const TConnectionSettings stored{QStringLiteral("Clé & titre"), server.Url() + QStringLiteral("/outils"),
+                                     QStringLiteral("db=1&x"), QStringLiteral("lecteur été"),
+                                     QStringLiteral("p+/ w"), QStringLiteral("ventes")};
+    InsertConnection(*FStore, stored);
+    const std::vector<TConnectionTitle> list = ReadConnections(*FStore);
+    QCOMPARE(list.size(), std::size_t(1));
+    TWebService ws;
+    ws.SetClock([] { return QDateTime(QDate(1899, 12, 31), QTime(12, 0)); });
+    TSettingsCache cache(*FStore, ws);
+    cache.LoadConnectionSettings(list[0].Key);
+    ws.Execute(QStringLiteral("show tables"));
+
+    QCOMPARE(ws.ErrorText, QString());
+    const auto requests = server.Requests();
+    QCOMPARE(requests.size(), 1);
+    QVERIFY(requests[0].RequestLine().startsWith("POST /outils/ws.php?"));
+    QCOMPARE(requests[0].body, QByteArray("WS_server=db%3D1%26x&WS_service=SQL&WS_database=ventes"
+                                          "&WS_account=lecteur+%C3%A9t%C3%A9&WS_pwd=cCsvIHc&WS_query=show+tables"));
   }
 
   // A second copy of the program deleted the connection: the client must
   // not go on to the previous connection's server with its password.
   void vanishedConnectionLeavesNoOtherSettings() {
-    const qint64 a = AddConnection(QStringLiteral("A"), QStringLiteral("http://a"), QStringLiteral("pa"));
-    const qint64 b = AddConnection(QStringLiteral("B"), QStringLiteral("http://b"), QStringLiteral("pb"));
+    const qint64 a = AddConnection(QStringLiteral("A"), QStringLiteral("http://a"), QStringLiteral("pa")).Key;
+    const qint64 b = AddConnection(QStringLiteral("B"), QStringLiteral("http://b"), QStringLiteral("pb")).Key;
     TWebService ws;
     TSettingsCache cache(*FStore, ws);
     cache.LoadConnectionSettings(a);
-    FStore->Execute(TStoreStatement::qryDeleteDataBase, {{"PK_DATABASE", b}});
+    DeleteConnection(*FStore, b);
     cache.LoadConnectionSettings(b);
-    QCOMPARE(ws.Tag, int(b));
-    QVERIFY(ws.WebServer.isEmpty());
-    QVERIFY(ws.Account.isEmpty());
-    QVERIFY(ws.Password.isEmpty());
-    QVERIFY(ws.Database.isEmpty());
-    QVERIFY(ws.SQLServer.isEmpty());
+    TConnectionSettings empty;
+    empty.Key = b;
+    QCOMPARE(ws.Settings, empty);
     // Its request fails with its own message, sent nowhere.
     ws.Execute(QStringLiteral("SELECT 1"));
     QVERIFY(ws.ErrorText.startsWith(QStringLiteral("Invalid url '/ws.php?")));
 
     // The same when the store itself cannot be read.
     cache.LoadConnectionSettings(a);
-    QCOMPARE(ws.Password, QStringLiteral("pa"));
+    QCOMPARE(ws.Settings.Password, QStringLiteral("pa"));
     FStore->Close();
     cache.Invalidate();
     cache.LoadConnectionSettings(a);
-    QVERIFY(ws.Password.isEmpty());
-    QVERIFY(ws.WebServer.isEmpty());
+    empty.Key = a;
+    QCOMPARE(ws.Settings, empty);
   }
 };
 

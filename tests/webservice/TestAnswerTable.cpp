@@ -22,7 +22,7 @@ struct Answered {
   explicit Answered(const QByteArray &answer) { Serve(answer); }
   void Serve(const QByteArray &answer) {
     server.Enqueue(RecordingServer::Ok(answer));
-    ws.WebServer = server.Url();
+    ws.Settings.WebServer = server.Url();
     ws.SetTimeouts(2000, 2000);
     ws.Execute("select");
   }

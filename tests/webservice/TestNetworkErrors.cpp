@@ -169,7 +169,7 @@ class TestNetworkErrors : public QObject {
     QFETCH(bool, memory);
     QFETCH(QString, text);
     TWebService ws;
-    ws.WebServer = QStringLiteral("http://127.0.0.1:1");
+    ws.Settings.WebServer = QStringLiteral("http://127.0.0.1:1");
     ws.SetClock([memory]() -> QDateTime {
       if (memory) throw std::bad_alloc();
       throw std::runtime_error("horloge arrêtée");

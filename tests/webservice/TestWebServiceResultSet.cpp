@@ -25,7 +25,7 @@ struct Answered {
     Run();
   }
   void Run() {
-    ws.WebServer = server.Url();
+    ws.Settings.WebServer = server.Url();
     ws.SetTimeouts(2000, 2000);
     ws.Execute("select");
   }

@@ -29,7 +29,7 @@ QDateTime NoonDec31_1899() { return QDateTime(QDate(1899, 12, 31), QTime(12, 0))
 // A client pointed at the server, with a fixed clock (its stamp reads 1.5
 // under the C locale) and short test bounds.
 void Aim(TWebService &ws, const QString &webServer) {
-  ws.WebServer = webServer;
+  ws.Settings.WebServer = webServer;
   ws.SetClock(&NoonDec31_1899);
   ws.SetTimeouts(2000, 300);
 }
@@ -213,11 +213,13 @@ class TestWebServiceWire : public QObject {
     RecordingServer server;
     TWebService ws;
     Aim(ws, server.Url());
-    ws.SQLServer = sqlServer;
+    // A whole stored connection, as the settings cache hands it over: its
+    // title and key never reach the wire.
+    TConnectionSettings settings{QStringLiteral("Titre & clé"), ws.Settings.WebServer, sqlServer, account, password,
+                                 database};
+    settings.Key = 42;
+    ws.Settings = settings;
     ws.Service = service;
-    ws.Database = database;
-    ws.Account = account;
-    ws.Password = password;
     ws.Execute(sql);
 
     QCOMPARE(ws.ErrorText, QString());
@@ -571,7 +573,7 @@ class TestWebServiceWire : public QObject {
     const QString webServer = QStringLiteral("https://127.0.0.1:%1").arg(server.Port());
     TWebService ws;
     Aim(ws, webServer);
-    ws.Password = "secret";
+    ws.Settings.Password = "secret";
     ws.SetCaFile(caFile == QLatin1String("server") ? server.CertificateFile() : caFile);
     ws.Execute("select 1");
     if (caFile == QLatin1String("server")) {
@@ -623,7 +625,7 @@ class TestWebServiceWire : public QObject {
     TWebService ws;
     Aim(ws, webServer.contains("%1") ? webServer.arg(server.Port()) : webServer);
     ws.Execute("select 1");
-    QCOMPARE(ws.ErrorText, "Invalid url '" + ws.WebServer +
+    QCOMPARE(ws.ErrorText, "Invalid url '" + ws.Settings.WebServer +
                                "/ws.php?1.5' - only supports 'http' and 'https' schemes");
     CheckOnlyErrorLine(ws);
     QCOMPARE(server.Connections(), 0);
@@ -661,7 +663,7 @@ class TestWebServiceWire : public QObject {
     server.Enqueue(RecordingServer::Ok("A\nmoved\n"));
     TWebService ws;
     Aim(ws, server.Url());
-    ws.Password = "secret";
+    ws.Settings.Password = "secret";
     ws.Execute("select 1");
 
     QCOMPARE(ws.ErrorText, QString());
@@ -697,7 +699,7 @@ class TestWebServiceWire : public QObject {
     target.Enqueue(RecordingServer::Ok("A\nelsewhere\n"));
     TWebService ws;
     Aim(ws, server.Url());
-    ws.Password = "secret";
+    ws.Settings.Password = "secret";
     ws.Execute("select 1");
 
     QCOMPARE(ws.ErrorText, QString());
@@ -744,7 +746,7 @@ class TestWebServiceWire : public QObject {
     server.Enqueue(RecordingServer::Status(code, "Moved", "Location: " + location + "\r\n"));
     TWebService ws;
     Aim(ws, server.Url());
-    ws.Password = "secret";
+    ws.Settings.Password = "secret";
     ws.Execute("select 1");
 
     QCOMPARE(ws.ErrorText, reason.replace("%1", QString::fromLatin1(port)).replace("%2", QString::fromLatin1(otherPort)) +
@@ -809,7 +811,7 @@ class TestWebServiceWire : public QObject {
                                           "<!DOCTYPE html>\n<html><form method=post>...</form></html>\n"));
     TWebService ws;
     Aim(ws, server.Url());
-    ws.Password = "secret";
+    ws.Settings.Password = "secret";
     ws.Execute("select 1");
 
     QVERIFY2(ws.ErrorText.startsWith(QStringLiteral("Le serveur web « 127.0.0.1 » a répondu par une page web")),

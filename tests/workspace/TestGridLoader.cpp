@@ -34,7 +34,7 @@ struct Page {
     layout->addWidget(label);
     layout->addWidget(grid, 1);
     window.resize(700, 900);
-    ws.WebServer = server.Url();
+    ws.Settings.WebServer = server.Url();
     ws.Service = QStringLiteral("SQL");
     ws.SetTimeouts(2000, 2000);
   }
@@ -161,7 +161,7 @@ class TestGridLoader : public QObject {
         const RecordingServer gone;  // a loopback port nobody listens on any more
         port = gone.Port();
       }
-      page.ws.WebServer = QStringLiteral("http://127.0.0.1:%1").arg(port);
+      page.ws.Settings.WebServer = QStringLiteral("http://127.0.0.1:%1").arg(port);
       FillListView(page.ws, page.grid, page.label, "SELECT 1");
     }
     QVERIFY(!page.ws.ErrorText.isEmpty());
