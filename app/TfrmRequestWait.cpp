@@ -69,6 +69,10 @@ TfrmRequestWait::TfrmRequestWait(TWebService &client, const TWebService::TPendin
   FWhere->setObjectName(QStringLiteral("lbWaitWhere"));
   FElapsed = new QLabel(this);
   FElapsed->setObjectName(QStringLiteral("lbWaitElapsed"));
+  // Each line's text is what a screen reader reads as its name.
+  FWhat->setAccessibleDescription(QStringLiteral("La requête en cours"));
+  FWhere->setAccessibleDescription(QStringLiteral("Le serveur web qui la reçoit"));
+  FElapsed->setAccessibleDescription(QStringLiteral("Le temps écoulé depuis son envoi"));
   for (QLabel *label : {FWhat, FWhere, FElapsed}) {
     label->setTextFormat(Qt::PlainText);
     layout->addWidget(label);

@@ -1,6 +1,7 @@
 #include "TLocalStore.h"
 #include "TVersionAnswer.h"
 #include "TfrmMain.h"
+#include "UQtTranslations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -58,6 +59,8 @@ int main(int argc, char **argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vantrel"));
+  for (const QString &file : InstallQtFrench(app))
+    std::fprintf(stderr, "vantrel: %s cannot be loaded: Qt's own texts stay in English\n", qPrintable(file));
   if (storePath.isEmpty()) {
     const QString executable = QCoreApplication::applicationFilePath();
     storePath = TLocalStore::DefaultPath(executable);

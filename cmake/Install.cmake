@@ -49,7 +49,8 @@ The package also holds vantrel-sql, the same client on the command line,
 and ws.php itself in /usr/share/vantrel/server, to copy onto the web
 server.")
 # The libraries come from the binaries themselves; Qt's SQLite driver is a
-# plugin loaded at run time, which no binary names.
+# plugin loaded at run time, which no binary names, and so are the French
+# catalogues of Qt and QScintilla.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-translations-l10n, libqscintilla2-qt6-l10n")
 include(CPack)

@@ -25,7 +25,8 @@ TDataPage::TDataPage(TSettingsCache &settings, TfrmParameters &parameters, const
   layout->setContentsMargins(2, 2, 2, 2);
   FInfos = new QLabel(this);
   FInfos->setObjectName(QStringLiteral("lbDatasInfos"));
-  FInfos->setAccessibleName(QStringLiteral("Informations sur les données"));
+  // A screen reader reads what the label shows (its text is its name).
+  FInfos->setAccessibleDescription(QStringLiteral("Informations sur les données"));
   FInfos->setFixedHeight(20);
   FInfos->setTextFormat(Qt::PlainText);
   // A long message is cut at the page's edge (its hint holds it whole); it

@@ -1,8 +1,9 @@
 // Waiting for a request with the window alive: the event loop keeps
 // running, the user can start nothing else, the box comes after half a
-// second and "Annuler" or Escape ends the wait at once with no rows and no
-// error box; the next request then works. Against the tests' loopback
-// server, stalled in the ways a dead or slow host stalls.
+// second, its lines read by a screen reader as they show, and "Annuler" or
+// Escape ends the wait at once with no rows and no error box; the next
+// request then works. Against the tests' loopback server, stalled in the
+// ways a dead or slow host stalls.
 #include "MainWindowFixture.h"
 #include "RecordingServer.h"
 #include "TActionList.h"
@@ -12,6 +13,7 @@
 #include "TWebService.h"
 #include "TXGridView.h"
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QtTest>
@@ -40,6 +42,11 @@ class TLoopWatch {
   QElapsedTimer FClock;
   qint64 FLongest = 0;
 };
+
+QString AccessibleName(QWidget *widget) {
+  QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+  return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("(none)");
+}
 
 // Runs `act` on the wait box as soon as it shows, from the event loop the
 // wait keeps going.
@@ -112,14 +119,23 @@ class TestRequestWait : public QObject {
     qint64 shownAt = -1;
     qint64 cancelledAt = -1;
     QString what;
+    // The box's lines as shown, and as a screen reader reads them.
+    QStringList shown, heard;
+    QString heardCancelling;
     OnWaitBox([&](TfrmRequestWait *box) {
       shownAt = clock.elapsed();
       what = box->findChild<QLabel *>(QStringLiteral("lbWaitWhat"))->text();
+      for (const char *name : {"lbWaitWhat", "lbWaitWhere", "lbWaitElapsed"}) {
+        auto *line = box->findChild<QLabel *>(QLatin1String(name));
+        shown << line->text();
+        heard << AccessibleName(line);
+      }
       cancelledAt = clock.elapsed();
       if (escape)
         QTest::keyClick(box, Qt::Key_Escape);
       else
         box->findChild<QPushButton *>(QStringLiteral("btnWaitCancel"))->click();
+      heardCancelling = AccessibleName(box->findChild<QLabel *>(QStringLiteral("lbWaitElapsed")));
     });
     TLoopWatch watch;
     clock.start();
@@ -128,6 +144,8 @@ class TestRequestWait : public QObject {
 
     QVERIFY2(shownAt >= TfrmRequestWait::kShowAfterMs - 50, qPrintable(QString::number(shownAt)));
     QCOMPARE(what, QStringLiteral("Requête : SELECT SLEEP(100)"));
+    QCOMPARE(heard, shown);
+    QCOMPARE(heardCancelling, QStringLiteral("Annulation..."));
     QVERIFY2(returnedAt - cancelledAt < 200, qPrintable(QString::number(returnedAt - cancelledAt)));
     QVERIFY2(watch.LongestGapMs() < 100, qPrintable(QString::number(watch.LongestGapMs())));
     QVERIFY(ws.Cancelled());

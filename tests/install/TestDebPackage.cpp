@@ -1,8 +1,9 @@
 // CPack's .deb of the build tree: it holds the installed files under /usr
 // and nothing else, and its control fields name the package, its section
 // and maintainer, and as dependencies the runtime packages of the libraries
-// the binaries load (plus Qt's SQLite driver, a plugin no binary names),
-// never a development package.
+// the binaries load (plus Qt's SQLite driver, a plugin no binary names,
+// and the French catalogues of Qt and QScintilla), never a development
+// package.
 #include "InstalledFiles.h"
 
 #include <QDir>
@@ -67,7 +68,8 @@ class TestDebPackage : public QObject {
   void dependencies_data() {
     QTest::addColumn<QString>("package");
     for (const char *package : {"libqt6widgets6", "libqt6gui6", "libqt6sql6", "libqt6sql6-sqlite", "libcurl4",
-                                "libsqlite3-0", "libc6", "libstdc++6"})
+                                "libsqlite3-0", "libc6", "libstdc++6", "qt6-translations-l10n",
+                                "libqscintilla2-qt6-l10n"})
       QTest::newRow(package) << QString::fromLatin1(package);
     QTest::newRow("QScintilla") << QStringLiteral("libqscintilla2-qt6-");
   }

@@ -1,8 +1,8 @@
 // The "Données" page in the main window, against the tests' loopback
 // server: what it sends for a table, a column and a saved query, when it
 // sends it (only when the user brings the page forward, or refreshes it),
-// the parameters asked first, a cancelled dialog, and the double click on
-// an address.
+// the parameters asked first, a cancelled dialog, the label as a screen
+// reader reads it, and the double click on an address.
 #include "MainWindowFixture.h"
 #include "ModalHelper.h"
 #include "RecordingServer.h"
@@ -15,6 +15,7 @@
 #include "TfrmDialog.h"
 #include "TfrmMain.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QPushButton>
@@ -330,6 +331,27 @@ class TestDataPage : public QObject {
     QCOMPARE(Grid()->RowCount(), 0);
     QCOMPARE(TfrmDialog::ShownCount(), shown);
     QVERIFY(!QApplication::overrideCursor());
+  }
+
+  // A screen reader reads the label as it shows: its name is the count
+  // after a load and the error after a failure; what it is for is its
+  // description.
+  void labelReadsAsShown() {
+    const auto text = [](QWidget *widget, QAccessible::Text kind) {
+      QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+      return accessible ? accessible->text(kind) : QStringLiteral("(none)");
+    };
+    QLabel *label = F.W.lbDatasInfos;
+    OpenTable(Connection(1), "t");
+    FServer->Enqueue(RecordingServer::Ok("id\n1\n2\n"));
+    ShowDataPage();
+    QCOMPARE(text(label, QAccessible::Name), QStringLiteral("2 enregistrement(s)"));
+    QCOMPARE(text(label, QAccessible::Description), QStringLiteral("Informations sur les données"));
+
+    FServer->Enqueue(RecordingServer::Ok("$ERR Table 'base_a.t' doesn't exist\n"));
+    QVERIFY(F.Main().ActionList().Execute(F.W.actRefresh));
+    QVERIFY2(label->text().endsWith(QStringLiteral("Table 'base_a.t' doesn't exist")), qPrintable(label->text()));
+    QCOMPARE(text(label, QAccessible::Name), label->text());
   }
 
   // A double click opens a first cell that is an "http://" address, and
