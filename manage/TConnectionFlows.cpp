@@ -42,7 +42,7 @@ void TConnectionFlows::SelectAndRefresh(QTreeWidgetItem *node) {
 
 void TConnectionFlows::actNewConnectExecute() {
   FDialog.SetValues({});
-  if (FDialog.Execute(QStringLiteral("Nouvelle connexion")) != 1) return;
+  if (FDialog.Execute(QStringLiteral("Nouvelle connexion")) != mrOk) return;
   FStore.Execute(TStoreStatement::qryInsertDataBase, ConnectionParams(FDialog.Values()));
   SelectAndRefresh(FTree->topLevelItem(0));
 }
@@ -60,7 +60,7 @@ void TConnectionFlows::actEditConnectExecute() {
   values.Password = ws.Password;
   values.Database = ws.Database;
   FDialog.SetValues(values);
-  if (FDialog.Execute(QStringLiteral("Propriétés")) != 1) return;
+  if (FDialog.Execute(QStringLiteral("Propriétés")) != mrOk) return;
   TStoreParams params = ConnectionParams(FDialog.Values());
   params.emplace_back("PK_DATABASE", TTreeNodes::Key(target));
   FStore.Execute(TStoreStatement::qryUpdateDataBase, params);
@@ -73,7 +73,7 @@ void TConnectionFlows::actDeleteConnectExecute() {
   const QString question =
       QStringLiteral("Confirmez-vous la suppression de la connexion à la base de données : ") + target->text(0) +
       QLatin1Char('?');
-  if (MessageDialog(question, mtConfirmation, {mbOK, mbCancel}, 0) != 1) return;
+  if (MessageDialog(question, mtConfirmation, {mbOK, mbCancel}, 0) != mrOk) return;
   try {
     FStore.Execute(TStoreStatement::qryDeleteDataBase, {{"PK_DATABASE", TTreeNodes::Key(target)}});
   } catch (const TStoreError &error) {

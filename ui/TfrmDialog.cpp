@@ -264,19 +264,19 @@ void TfrmDialog::DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButto
   };
   // The program asks for Yes, No, OK and Cancel only; their captions are the
   // vocabulary labels'. The other kinds keep their place in the row with
-  // the platform's results and plain captions of our own; Help does nothing
+  // their own results and plain captions of our own; Help does nothing
   // (the help context is not used).
   const TButtonKind kinds[kMsgDlgBtnKinds] = {
       {lbYes->text(), mrYes},
       {lbNo->text(), mrNo},
       {lbOk->text(), mrOk},
       {lbCancel->text(), mrCancel},
-      {QStringLiteral("A&bandonner"), 3},
-      {QStringLiteral("&Réessayer"), 4},
-      {QStringLiteral("&Ignorer"), 5},
-      {QStringLiteral("&Tous"), 8},
-      {QStringLiteral("Non à &tout"), 9},
-      {QStringLiteral("Oui à t&out"), 10},
+      {QStringLiteral("A&bandonner"), mrAbort},
+      {QStringLiteral("&Réessayer"), mrRetry},
+      {QStringLiteral("&Ignorer"), mrIgnore},
+      {QStringLiteral("&Tous"), mrAll},
+      {QStringLiteral("Non à &tout"), mrNoToAll},
+      {QStringLiteral("Oui à t&out"), mrYesToAll},
       {QStringLiteral("Aid&e"), mrNone},
   };
   int left = FLayout.firstButtonLeft;

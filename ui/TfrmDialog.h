@@ -103,7 +103,7 @@ class TfrmDialog : public QDialog, public TSkinForm {
   void Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
                TMsgDlgBtn defaultButton);
   // Shows pnDLG, centres the form on the screen and runs it
-  // modally. Returns the button's modal result, 2 for the close box.
+  // modally. Returns the button's modal result, mrCancel for the close box.
   int Run();
 
   // The layout applied by the last Prepare.
@@ -130,7 +130,7 @@ class TfrmDialog : public QDialog, public TSkinForm {
   static int ShownCount();
 
  public slots:
-  // The close box and Escape close the dialog with modal result 2.
+  // The close box and Escape close the dialog with mrCancel.
   void reject() override;
 
  protected:
