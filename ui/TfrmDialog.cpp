@@ -342,12 +342,10 @@ void TfrmDialog::ShowMessageMenu(const QPoint &pos) {
     lbMsg->setSelection(0, int(lbMsg->text().size()));
 }
 
-// ------------------------------------------------------------ entry point
+// ------------------------------------------------------------ one call
 
-namespace {
-
-int ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
-                int defaultKind) {
+int TfrmDialog::ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
+                            int defaultKind) {
   THookState &hook = Hook();
   ++hook.count;
   TShownMessage record{msg, dlgType, buttons, helpCtx, mrNone, false, defaultKind};
@@ -370,18 +368,4 @@ int ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
   record.result = result;
   Hook().last = record;
   return result;
-}
-
-}  // namespace
-
-int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
-                           int helpCtx) {
-  return ShowMessage(msg, dlgType, buttons, helpCtx, -1);
-}
-
-int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
-                           int helpCtx, TMsgDlgBtn defaultButton) {
-  // A kind outside the set names no button: the dialog then has no default.
-  const int kind = buttons.Contains(defaultButton) ? int(defaultButton) : -1;
-  return ShowMessage(msg, dlgType, buttons, helpCtx, kind);
 }

@@ -117,6 +117,13 @@ class TfrmDialog : public QDialog, public TSkinForm {
   // window, else the primary screen.
   static QScreen *TargetScreen();
 
+  // One MessageDialog call: answered by the test hook when an answer is
+  // queued, otherwise shown modally on a dialog created for the call and
+  // destroyed before it returns. defaultKind: a button kind of the set, or
+  // -1 for no default button.
+  static int ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
+                         int defaultKind);
+
   // --- Test hook -------------------------------------------------------
   // Queues an answer: the next MessageDialog call returns `result` at once,
   // without showing anything. Each call consumes one queued answer, in

@@ -1,10 +1,11 @@
-// UDialog: the program's own message dialog.
+// UDialog: the program's own message dialog, as one call.
 //
 // This header holds the vocabulary shared by every caller: the message
 // kinds, the button kinds, the button set and the modal results. The
 // forms of the program reach the dialog through the forwarder
 // ::MessageDialog declared in TSkinForm.h; the dialog module's
-// own entry point is UDialog::MessageDialog.
+// own entry point is UDialog::MessageDialog. The form it shows is
+// TfrmDialog.
 #pragma once
 
 #include <QString>
