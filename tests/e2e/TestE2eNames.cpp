@@ -97,7 +97,7 @@ class TestE2eNames : public QObject {
 
     // What the program asks from here on, as it gives it to the client.
     QStringList sent;
-    main.WebService().SetWaiter(
+    TWebService::SetDefaultWaiter(
         [&sent, wait = TfrmRequestWait::Waiter(&main)](TWebService &client, const TWebService::TPendingRequest &request) {
           sent << request.Statement;
           wait(client, request);
