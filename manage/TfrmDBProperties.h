@@ -1,4 +1,4 @@
-// UDBProperties: the connection properties dialog, created once and reused
+// TfrmDBProperties: the connection properties dialog, created once and reused
 // by the new-connection and edit-connection flows.
 #pragma once
 

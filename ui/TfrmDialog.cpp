@@ -20,7 +20,7 @@ TDialogLayout ComputeDialogLayout(int labelWidth, int labelHeight, int buttonCou
                                   int designedLabelHeight) {
   using L = TDialogLayout;
   L l;
-  // Steps 2 and 5: the form grows by the designed line, then by the message.
+  // The form grows by the designed line, then by the message.
   l.clientHeight = L::kDesignClientHeight + designedLabelHeight + labelHeight;
   // Outer width from the label, with the minimum of 300.
   l.outerWidth = qMax(L::kMinOuterWidth, L::kLabelLeft + labelWidth + 20);
@@ -28,7 +28,8 @@ TDialogLayout ComputeDialogLayout(int labelWidth, int labelHeight, int buttonCou
   // The bevel's height, and its right anchor.
   l.bevelHeight = l.clientHeight - L::kBevelTop - 41;
   l.bevelWidth = l.clientWidth - L::kBevelLeft - L::kBevelRightMargin;
-  // Steps 8 to 10 (C++ division truncates toward zero, as div does).
+  // The row of buttons centred as if each took 67 pixels, the division
+  // truncating toward zero: a row wider than the form starts left of it.
   l.buttonCount = buttonCount;
   l.firstButtonLeft = (l.clientWidth - 67 * buttonCount) / 2;
   l.buttonTop = l.clientHeight - L::kButtonHeight - 8;
@@ -40,7 +41,7 @@ TMessageRoom ComputeMessageRoom(int availableWidth, int availableHeight, int des
   TMessageRoom room;
   const int outerWidth = qMax(L::kMinOuterWidth, availableWidth * 2 / 3);
   room.width = outerWidth - L::kLabelLeft - 20;
-  // The client area grows by the designed line and the message (steps 2 and 5).
+  // The client area grows by the designed line and the message.
   room.height = qMax(designedLabelHeight, availableHeight - TMessageRoom::kFrameAllowance -
                                               L::kDesignClientHeight - designedLabelHeight);
   return room;
@@ -225,7 +226,7 @@ void TfrmDialog::DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButto
     sbMsg->hide();
     lbMsg->setGeometry(QRect(at, label));
   }
-  // Steps 4 to 6 and 8 to 10.
+  // The form, its panel and its bevel around the message; the buttons' row.
   FLayout = ComputeDialogLayout(box.width(), box.height(), buttons.Count(), designedHeight);
   setFixedSize(FLayout.clientWidth, FLayout.clientHeight);
   pnDLG->setGeometry(0, 0, FLayout.clientWidth, FLayout.clientHeight);

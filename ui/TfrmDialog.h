@@ -1,4 +1,5 @@
-// UDialog: the program's message dialog form.
+// TfrmDialog: the message dialog's form, the arithmetic of its size and
+// place, and its test hook.
 #pragma once
 
 #include "TSkinForm.h"
@@ -95,8 +96,8 @@ class TfrmDialog : public QDialog, public TSkinForm {
   explicit TfrmDialog(QWidget *parent = nullptr);
   ~TfrmDialog() override;
 
-  // Steps 2 to 11: sizes the form to the message, chooses the picture and
-  // the title, creates the buttons on pnDLG.
+  // Sizes the form to the message, chooses the picture and the title,
+  // creates the buttons on pnDLG.
   void Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons);
   // The same, with defaultButton (when it is in the set) as the default
   // button, which also takes the focus.

@@ -13,11 +13,12 @@
 #include <cstdint>
 #include <initializer_list>
 
-// Message kinds, in the platform's order.
+// Message kinds. Each picks the dialog's picture and title; mtCustom and
+// any other value show as information.
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
-// Button kinds, in the platform's order; the dialog lays its buttons out in
-// this order.
+// Button kinds. A kind's value is its bit in a button set, and the dialog
+// lays its buttons out left to right in this order.
 enum TMsgDlgBtn {
   mbYes,
   mbNo,

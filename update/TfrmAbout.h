@@ -1,4 +1,4 @@
-// UAbout: the About box, created once and shown again at each request.
+// TfrmAbout: the About box, created once and shown again at each request.
 #pragma once
 
 #include "TSkinForm.h"

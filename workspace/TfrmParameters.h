@@ -1,4 +1,4 @@
-// UParameters: the dialog that asks for the values of a saved query's named
+// TfrmParameters: the dialog that asks for the values of a saved query's named
 // parameters before it runs, offers the values last given on the same
 // connection, puts the typed values into the text and remembers them.
 // Created once and reused.
