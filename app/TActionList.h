@@ -22,7 +22,8 @@ class TActionList : public QObject {
 
   explicit TActionList(QWidget *owner);
 
-  // image < 0 means no image; an empty rule means always enabled.
+  // image: a TObjectImage, oiNone for none; an empty rule means always
+  // enabled.
   QAction *Add(const char *name, const QString &caption, const QString &category,
                const QKeySequence &shortcut, int image, TRule update, THandler execute);
   const QList<QAction *> &Actions() const { return FActions; }

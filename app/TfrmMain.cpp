@@ -165,31 +165,31 @@ void TfrmMain::CreateActions() {
   const QString aide = QStringLiteral("Aide");
   const auto editRule = [this] { return actEditConnectUpdate(); };
   const auto queryRule = [this] { return actRenameQueryUpdate(); };
-  a.Add("actNewConnect", QStringLiteral("Nouvelle connexion"), connexions, {}, 21, {},
+  a.Add("actNewConnect", QStringLiteral("Nouvelle connexion"), connexions, {}, oiNewConnection, {},
         [this] { FConnectionFlows->actNewConnectExecute(); });
-  a.Add("actEditConnect", QStringLiteral("Propriétés..."), connexions, Qt::Key_F4, 20, editRule,
+  a.Add("actEditConnect", QStringLiteral("Propriétés..."), connexions, Qt::Key_F4, oiConnectionProperties, editRule,
         [this] { FConnectionFlows->actEditConnectExecute(); });
-  a.Add("actDeleteConnect", QStringLiteral("Supprimer connexion"), connexions, {}, 22, editRule,
+  a.Add("actDeleteConnect", QStringLiteral("Supprimer connexion"), connexions, {}, oiDeleteConnection, editRule,
         [this] { FConnectionFlows->actDeleteConnectExecute(); });
-  QAction *actQuit = a.Add("actQuit", QStringLiteral("&Quitter"), connexions, {}, 15, {}, [this] { close(); });
+  QAction *actQuit = a.Add("actQuit", QStringLiteral("&Quitter"), connexions, {}, oiQuit, {}, [this] { close(); });
   actQuit->setToolTip(QStringLiteral("Quitter"));
   actQuit->setStatusTip(QStringLiteral("Quitter l'application"));
-  a.Add("actNewQuery", QStringLiteral("Nouvelle requête"), requetes, {}, 17, [this] { return actNewQueryUpdate(); },
-        [this] { FQueryFlows->actNewQueryExecute(); });
-  a.Add("actRenameQuery", QStringLiteral("Renommer la requête"), requetes, Qt::Key_F2, -1, queryRule,
+  a.Add("actNewQuery", QStringLiteral("Nouvelle requête"), requetes, {}, oiNewQuery,
+        [this] { return actNewQueryUpdate(); }, [this] { FQueryFlows->actNewQueryExecute(); });
+  a.Add("actRenameQuery", QStringLiteral("Renommer la requête"), requetes, Qt::Key_F2, oiNone, queryRule,
         [this] { FQueryFlows->actRenameQueryExecute(); });
-  a.Add("actDeleteQuery", QStringLiteral("Supprimer la requête"), requetes, {}, 18, queryRule,
+  a.Add("actDeleteQuery", QStringLiteral("Supprimer la requête"), requetes, {}, oiDeleteQuery, queryRule,
         [this] { FQueryFlows->actDeleteQueryExecute(); });
-  a.Add("actRefresh", QStringLiteral("Rafraichir"), affichage, Qt::Key_F5, -1, [this] { return actRefreshUpdate(); },
-        [this] { actRefreshExecute(); });
-  a.Add("actSelectGene", QStringLiteral("Sélectionner"), affichage, {}, -1, {},
+  a.Add("actRefresh", QStringLiteral("Rafraichir"), affichage, Qt::Key_F5, oiNone,
+        [this] { return actRefreshUpdate(); }, [this] { actRefreshExecute(); });
+  a.Add("actSelectGene", QStringLiteral("Sélectionner"), affichage, {}, oiNone, {},
         [this] { FLists->actSelectGeneExecute(); });
-  a.Add("actAbout", QStringLiteral("A propos..."), aide, Qt::Key_F1, 26, {}, [this] { FAbout->Execute(); });
-  a.Add("actUpdateProg", QStringLiteral("Vérifier les mises à jours"), aide, {}, 24, {},
+  a.Add("actAbout", QStringLiteral("A propos..."), aide, Qt::Key_F1, oiAbout, {}, [this] { FAbout->Execute(); });
+  a.Add("actUpdateProg", QStringLiteral("Vérifier les mises à jours"), aide, {}, oiCheckUpdates, {},
         [] { UUpdate::CheckForUpdates(QString()); });
-  a.Add("actwww", QStringLiteral("Visiter le site web"), aide, {}, 23, {}, [] { UUpdate::OpenWebSite(); });
-  a.Add("actTutorials", QStringLiteral("Tutoriels"), aide, {}, 25, {}, [] { UUpdate::OpenTutorials(); });
-  a.Add("actForum", QStringLiteral("Le forum"), aide, {}, 27, {}, [] { UUpdate::OpenForum(); });
+  a.Add("actwww", QStringLiteral("Visiter le site web"), aide, {}, oiWebSite, {}, [] { UUpdate::OpenWebSite(); });
+  a.Add("actTutorials", QStringLiteral("Tutoriels"), aide, {}, oiTutorials, {}, [] { UUpdate::OpenTutorials(); });
+  a.Add("actForum", QStringLiteral("Le forum"), aide, {}, oiForum, {}, [] { UUpdate::OpenForum(); });
 }
 
 void TfrmMain::CreateMenus() {

@@ -33,7 +33,7 @@ void TConnectionFlows::SelectAndRefresh(QTreeWidgetItem *node) {
 
 void TConnectionFlows::actNewConnectExecute() {
   FDialog.SetValues({});
-  if (FDialog.Execute(QStringLiteral("Nouvelle connexion")) != 1) return;
+  if (FDialog.Execute(QStringLiteral("Nouvelle connexion")) != mrOk) return;
   // Stored exactly as typed: only the dialog's check trims.
   InsertConnection(FStore, FDialog.Values());
   SelectAndRefresh(FTree->topLevelItem(0));
@@ -55,7 +55,7 @@ void TConnectionFlows::actEditConnectExecute() {
     return;
   }
   FDialog.SetValues(*stored);
-  if (FDialog.Execute(QStringLiteral("Propriétés")) != 1) return;
+  if (FDialog.Execute(QStringLiteral("Propriétés")) != mrOk) return;
   TConnectionSettings edited = FDialog.Values();
   edited.Key = key;
   UpdateConnection(FStore, edited);
@@ -68,7 +68,7 @@ void TConnectionFlows::actDeleteConnectExecute() {
   const QString question =
       QStringLiteral("Confirmez-vous la suppression de la connexion à la base de données : ") + target->text(0) +
       QLatin1Char('?');
-  if (MessageDialog(question, mtConfirmation, {mbOK, mbCancel}, 0) != 1) return;
+  if (MessageDialog(question, mtConfirmation, {mbOK, mbCancel}, 0) != mrOk) return;
   try {
     DeleteConnection(FStore, TTreeNodes::Key(target));
   } catch (const TStoreError &error) {

@@ -1,4 +1,4 @@
-// UDBProperties: the connection properties dialog, created once and reused
+// TfrmDBProperties: the connection properties dialog, created once and reused
 // by the new-connection and edit-connection flows.
 #pragma once
 
@@ -35,8 +35,8 @@ class TfrmDBProperties : public QDialog, public TSkinForm {
   TConnectionSettings Values() const;
 
   // Sets the title, centres the dialog on its parent (or on the screen
-  // without one) and shows it modally: 1 for OK, 2 for Cancel, Escape or
-  // the close box.
+  // without one) and shows it modally: mrOk for OK, mrCancel for Cancel,
+  // Escape or the close box.
   int Execute(const QString &title);
 
   // Pixels added to the design's label column (0 when the captions fit in
@@ -48,7 +48,7 @@ class TfrmDBProperties : public QDialog, public TSkinForm {
   // and password each hold something besides blanks and control characters
   // at their ends. The database name may stay empty.
   void doChange();
-  // Escape and the close box give modal result 2, as Cancel does.
+  // Escape and the close box give mrCancel, as Cancel does.
   void reject() override;
   // "Tester la connexion": SELECT VERSION() with the settings as typed;
   // says the server's version, or shows the error.

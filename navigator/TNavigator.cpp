@@ -138,7 +138,7 @@ void TNavigator::ShowNode(QTreeWidgetItem *node) {
 QTreeWidgetItem *TNavigator::AddTreeNode(QTreeWidgetItem *parent, int kind, const QString &text) {
   auto *node = new QTreeWidgetItem(parent, QStringList(text));
   TTreeNodes::SetKind(node, kind);
-  if (kind == nkQuery) node->setFlags(node->flags() | Qt::ItemIsEditable);
+  if (tvDBEditing(node)) node->setFlags(node->flags() | Qt::ItemIsEditable);
   if (kind != nkColumn && kind != nkQuery) TTreeNodes::AddPlaceholder(node);
   return node;
 }

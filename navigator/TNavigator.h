@@ -30,7 +30,8 @@ class TNavigator : public QObject {
   // Both the selection change and the expansion run ShowNode.
   void tvDBChange(QTreeWidgetItem *node);
   void tvDBExpanding(QTreeWidgetItem *node);
-  // In-place editing is for saved queries only.
+  // In-place editing is for saved queries only: AddTreeNode makes a node
+  // editable when this allows it.
   bool tvDBEditing(const QTreeWidgetItem *node) const;
 
   void ShowNode(QTreeWidgetItem *node);

@@ -38,7 +38,6 @@ struct TStatementParam {
 struct TStatementDef {
   TStoreStatement Id;
   const char *Name;
-  const char *Owner;  // "frmMain" or "frmParameters"
   bool ReturnsRows;
   std::vector<TStatementParam> Params;  // in binding order
   QStringList Lines;                    // each is followed by a line break in the text

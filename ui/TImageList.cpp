@@ -33,6 +33,7 @@ const TImageList &imgObjects16() {
 }
 
 const TImageList &imgObjects32() {
-  static const TImageList list(32, 10);
+  // The large forms of the pictures up to the saved query's.
+  static const TImageList list(32, oiQuery + 1);
   return list;
 }

@@ -1,4 +1,5 @@
-// USkinForm: the form base of every window.
+// TSkinForm: the form base of every window, and the forwarder through which
+// the forms reach the message dialog.
 //
 // On this platform the window manager draws the caption bars, so the form
 // base keeps the title (FTitle) and hands it to the window manager; there is
@@ -59,9 +60,9 @@ class TSkinForm {
   QMetaObject::Connection FTitleWatch;
 };
 
-// The message dialog under the platform's usual signature;
-// forwards every call unchanged to UDialog::MessageDialog. The forms of the
-// program call the dialog through this forwarder.
+// The message dialog, with the same arguments and result as
+// UDialog::MessageDialog, to which it forwards every call unchanged. The
+// forms of the program call the dialog through this forwarder.
 int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx);
 int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
                   TMsgDlgBtn defaultButton);

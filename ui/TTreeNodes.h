@@ -1,16 +1,18 @@
 #pragma once
 
+#include "TObjectImage.h"
+
 #include <QTreeWidgetItem>
 
 // The kinds of the connection tree's nodes; each is also the node's image.
 enum TNodeKind {
-  nkRoot = 0,
-  nkConnection = 1,
-  nkTablesFolder = 2,
-  nkQueriesFolder = 5,
-  nkTable = 6,
-  nkColumn = 7,
-  nkQuery = 9,
+  nkRoot = oiRoot,
+  nkConnection = oiConnection,
+  nkTablesFolder = oiTablesFolder,
+  nkQueriesFolder = oiQueriesFolder,
+  nkTable = oiTable,
+  nkColumn = oiColumn,
+  nkQuery = oiQuery,
 };
 
 // Where a node keeps its kind and its key of the local store, and where a

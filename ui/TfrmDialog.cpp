@@ -20,7 +20,7 @@ TDialogLayout ComputeDialogLayout(int labelWidth, int labelHeight, int buttonCou
                                   int designedLabelHeight) {
   using L = TDialogLayout;
   L l;
-  // Steps 2 and 5: the form grows by the designed line, then by the message.
+  // The form grows by the designed line, then by the message.
   l.clientHeight = L::kDesignClientHeight + designedLabelHeight + labelHeight;
   // Outer width from the label, with the minimum of 300.
   l.outerWidth = qMax(L::kMinOuterWidth, L::kLabelLeft + labelWidth + 20);
@@ -28,7 +28,8 @@ TDialogLayout ComputeDialogLayout(int labelWidth, int labelHeight, int buttonCou
   // The bevel's height, and its right anchor.
   l.bevelHeight = l.clientHeight - L::kBevelTop - 41;
   l.bevelWidth = l.clientWidth - L::kBevelLeft - L::kBevelRightMargin;
-  // Steps 8 to 10 (C++ division truncates toward zero, as div does).
+  // The row of buttons centred as if each took 67 pixels, the division
+  // truncating toward zero: a row wider than the form starts left of it.
   l.buttonCount = buttonCount;
   l.firstButtonLeft = (l.clientWidth - 67 * buttonCount) / 2;
   l.buttonTop = l.clientHeight - L::kButtonHeight - 8;
@@ -40,7 +41,7 @@ TMessageRoom ComputeMessageRoom(int availableWidth, int availableHeight, int des
   TMessageRoom room;
   const int outerWidth = qMax(L::kMinOuterWidth, availableWidth * 2 / 3);
   room.width = outerWidth - L::kLabelLeft - 20;
-  // The client area grows by the designed line and the message (steps 2 and 5).
+  // The client area grows by the designed line and the message.
   room.height = qMax(designedLabelHeight, availableHeight - TMessageRoom::kFrameAllowance -
                                               L::kDesignClientHeight - designedLabelHeight);
   return room;
@@ -225,7 +226,7 @@ void TfrmDialog::DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButto
     sbMsg->hide();
     lbMsg->setGeometry(QRect(at, label));
   }
-  // Steps 4 to 6 and 8 to 10.
+  // The form, its panel and its bevel around the message; the buttons' row.
   FLayout = ComputeDialogLayout(box.width(), box.height(), buttons.Count(), designedHeight);
   setFixedSize(FLayout.clientWidth, FLayout.clientHeight);
   pnDLG->setGeometry(0, 0, FLayout.clientWidth, FLayout.clientHeight);
@@ -264,19 +265,19 @@ void TfrmDialog::DoPrepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButto
   };
   // The program asks for Yes, No, OK and Cancel only; their captions are the
   // vocabulary labels'. The other kinds keep their place in the row with
-  // the platform's results and plain captions of our own; Help does nothing
+  // their own results and plain captions of our own; Help does nothing
   // (the help context is not used).
   const TButtonKind kinds[kMsgDlgBtnKinds] = {
       {lbYes->text(), mrYes},
       {lbNo->text(), mrNo},
       {lbOk->text(), mrOk},
       {lbCancel->text(), mrCancel},
-      {QStringLiteral("A&bandonner"), 3},
-      {QStringLiteral("&Réessayer"), 4},
-      {QStringLiteral("&Ignorer"), 5},
-      {QStringLiteral("&Tous"), 8},
-      {QStringLiteral("Non à &tout"), 9},
-      {QStringLiteral("Oui à t&out"), 10},
+      {QStringLiteral("A&bandonner"), mrAbort},
+      {QStringLiteral("&Réessayer"), mrRetry},
+      {QStringLiteral("&Ignorer"), mrIgnore},
+      {QStringLiteral("&Tous"), mrAll},
+      {QStringLiteral("Non à &tout"), mrNoToAll},
+      {QStringLiteral("Oui à t&out"), mrYesToAll},
       {QStringLiteral("Aid&e"), mrNone},
   };
   int left = FLayout.firstButtonLeft;
@@ -342,12 +343,10 @@ void TfrmDialog::ShowMessageMenu(const QPoint &pos) {
     lbMsg->setSelection(0, int(lbMsg->text().size()));
 }
 
-// ------------------------------------------------------------ entry point
+// ------------------------------------------------------------ one call
 
-namespace {
-
-int ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
-                int defaultKind) {
+int TfrmDialog::ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
+                            int defaultKind) {
   THookState &hook = Hook();
   ++hook.count;
   TShownMessage record{msg, dlgType, buttons, helpCtx, mrNone, false, defaultKind};
@@ -370,18 +369,4 @@ int ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
   record.result = result;
   Hook().last = record;
   return result;
-}
-
-}  // namespace
-
-int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
-                           int helpCtx) {
-  return ShowMessage(msg, dlgType, buttons, helpCtx, -1);
-}
-
-int UDialog::MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
-                           int helpCtx, TMsgDlgBtn defaultButton) {
-  // A kind outside the set names no button: the dialog then has no default.
-  const int kind = buttons.Contains(defaultButton) ? int(defaultButton) : -1;
-  return ShowMessage(msg, dlgType, buttons, helpCtx, kind);
 }

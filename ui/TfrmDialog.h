@@ -1,4 +1,5 @@
-// UDialog: the program's message dialog form.
+// TfrmDialog: the message dialog's form, the arithmetic of its size and
+// place, and its test hook.
 #pragma once
 
 #include "TSkinForm.h"
@@ -95,15 +96,15 @@ class TfrmDialog : public QDialog, public TSkinForm {
   explicit TfrmDialog(QWidget *parent = nullptr);
   ~TfrmDialog() override;
 
-  // Steps 2 to 11: sizes the form to the message, chooses the picture and
-  // the title, creates the buttons on pnDLG.
+  // Sizes the form to the message, chooses the picture and the title,
+  // creates the buttons on pnDLG.
   void Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons);
   // The same, with defaultButton (when it is in the set) as the default
   // button, which also takes the focus.
   void Prepare(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons,
                TMsgDlgBtn defaultButton);
   // Shows pnDLG, centres the form on the screen and runs it
-  // modally. Returns the button's modal result, 2 for the close box.
+  // modally. Returns the button's modal result, mrCancel for the close box.
   int Run();
 
   // The layout applied by the last Prepare.
@@ -116,6 +117,13 @@ class TfrmDialog : public QDialog, public TSkinForm {
   // The screen the box is sized for and shown on: the one of the active
   // window, else the primary screen.
   static QScreen *TargetScreen();
+
+  // One MessageDialog call: answered by the test hook when an answer is
+  // queued, otherwise shown modally on a dialog created for the call and
+  // destroyed before it returns. defaultKind: a button kind of the set, or
+  // -1 for no default button.
+  static int ShowMessage(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx,
+                         int defaultKind);
 
   // --- Test hook -------------------------------------------------------
   // Queues an answer: the next MessageDialog call returns `result` at once,
@@ -130,7 +138,7 @@ class TfrmDialog : public QDialog, public TSkinForm {
   static int ShownCount();
 
  public slots:
-  // The close box and Escape close the dialog with modal result 2.
+  // The close box and Escape close the dialog with mrCancel.
   void reject() override;
 
  protected:

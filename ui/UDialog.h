@@ -1,10 +1,11 @@
-// UDialog: the program's own message dialog.
+// UDialog: the program's own message dialog, as one call.
 //
 // This header holds the vocabulary shared by every caller: the message
 // kinds, the button kinds, the button set and the modal results. The
 // forms of the program reach the dialog through the forwarder
 // ::MessageDialog declared in TSkinForm.h; the dialog module's
-// own entry point is UDialog::MessageDialog.
+// own entry point is UDialog::MessageDialog. The form it shows is
+// TfrmDialog.
 #pragma once
 
 #include <QString>
@@ -12,11 +13,12 @@
 #include <cstdint>
 #include <initializer_list>
 
-// Message kinds, in the platform's order.
+// Message kinds. Each picks the dialog's picture and title; mtCustom and
+// any other value show as information.
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
-// Button kinds, in the platform's order; the dialog lays its buttons out in
-// this order.
+// Button kinds. A kind's value is its bit in a button set, and the dialog
+// lays its buttons out left to right in this order.
 enum TMsgDlgBtn {
   mbYes,
   mbNo,
@@ -34,12 +36,21 @@ enum TMsgDlgBtn {
 // Number of button kinds (bits 0 to 10 of a button set).
 constexpr int kMsgDlgBtnKinds = 11;
 
-// Modal results (the platform's standard codes).
+// Modal results: what the button that closed a dialog gives back, the same
+// values for every dialog of the program (the message dialog, the
+// connection and parameters dialogs, About). mrNone: nothing closed it, as
+// for Help.
 constexpr int mrNone = 0;
 constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
+constexpr int mrAbort = 3;
+constexpr int mrRetry = 4;
+constexpr int mrIgnore = 5;
 constexpr int mrYes = 6;
 constexpr int mrNo = 7;
+constexpr int mrAll = 8;
+constexpr int mrNoToAll = 9;
+constexpr int mrYesToAll = 10;
 
 // A set of button kinds: bit i stands for kind i.
 //   TMsgDlgButtons{mbOK, mbCancel}   TMsgDlgButtons(mbOK)   FromBits(0x000C)
@@ -84,7 +95,8 @@ class TMsgDlgButtons {
 namespace UDialog {
 
 // Shows the message modally and returns the modal result of the button that
-// closed it: 1 OK, 2 Cancel, 6 Yes, 7 No; the close box (and Escape) give 2.
+// closed it (mrOk, mrCancel, mrYes, mrNo...); the close box and Escape give
+// mrCancel.
 // The help context is accepted and not used. See TfrmDialog for the test hook.
 int MessageDialog(const QString &msg, TMsgDlgType dlgType, TMsgDlgButtons buttons, int helpCtx);
 // The same, with defaultButton as the dialog's default: it has the focus and

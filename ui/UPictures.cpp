@@ -416,37 +416,37 @@ const QRectF kGridRect(0.5, 1.5, 15, 12);
 
 void PaintIndex(TArt &a, int index) {
   switch (index) {
-    case 0:  // root "Bases": several databases
+    case oiRoot:  // root "Bases": several databases
       Cylinder(a, QRectF(6.5, 0.5, 9, 12), kDbBack);
       Cylinder(a, QRectF(0.5, 3.5, 9, 12), kDbBase);
       break;
-    case 1:  // a connection: a database reached through the web
+    case oiConnection:  // a connection: a database reached through the web
       Cylinder(a, QRectF(0.5, 0.5, 10, 14.5), kDbBase);
       Globe(a, QPointF(11.5, 11.5), 4.0);
       break;
-    case 2:  // "Tables" folder
+    case oiTablesFolder:  // "Tables" folder
       Folder(a, QRectF(0.5, 1.5, 15, 12.5), false);
       Grid(a, QRectF(7.5, 8.5, 8, 7), kGridHeader, 2, 2);
       break;
-    case 3:  // "Tables" folder, open
+    case oiTablesFolderOpen:  // "Tables" folder, open
       Folder(a, QRectF(0.5, 1.5, 15, 12.5), true);
       Grid(a, QRectF(7.5, 8.5, 8, 7), kGridHeader, 2, 2);
       break;
-    case 4:  // "Requêtes" folder, open
+    case oiQueriesFolderOpen:  // "Requêtes" folder, open
       Folder(a, QRectF(0.5, 1.5, 15, 12.5), true);
       QueryDocument(a, QRectF(8.5, 6.5, 7, 9));
       break;
-    case 5:  // "Requêtes" folder
+    case oiQueriesFolder:  // "Requêtes" folder
       Folder(a, QRectF(0.5, 1.5, 15, 12.5), false);
       QueryDocument(a, QRectF(8.5, 6.5, 7, 9));
       break;
-    case 6:  // table
+    case oiTable:  // table
       Grid(a, kGridRect, kGridHeader, 3, 3);
       break;
-    case 7:  // column: a table with one column standing out
+    case oiColumn:  // column: a table with one column standing out
       Grid(a, kGridRect, QColor(0x9A, 0xAE, 0xC6), 3, 3, 1);
       break;
-    case 8: {  // key (primary key)
+    case oiKey: {  // key (primary key)
       a.p.setPen(Pen(kGoldDark, a.lw));
       a.p.setBrush(kGold);
       QPainterPath key;
@@ -460,14 +460,14 @@ void PaintIndex(TArt &a, int index) {
       a.p.drawPath(key.subtracted(hole));
       break;
     }
-    case 9:  // saved query
+    case oiQuery:  // saved query
       QueryDocument(a, QRectF(2.5, 0.5, 11, 15));
       break;
-    case 10:  // view: a table seen through an eye
+    case oiView:  // view: a table seen through an eye
       Grid(a, QRectF(0.5, 0.5, 12, 11), kGreen, 3, 3);
       Eye(a, QPointF(10.5, 12.5), 9);
       break;
-    case 11: {  // execute
+    case oiExecute: {  // execute
       QPolygonF play;
       play << QPointF(3.5, 1.5) << QPointF(14.5, 8) << QPointF(3.5, 14.5);
       a.p.setPen(Pen(kGreenDark, a.lw));
@@ -475,14 +475,14 @@ void PaintIndex(TArt &a, int index) {
       a.p.drawPolygon(play);
       break;
     }
-    case 12:  // refresh: two arrows chasing each other
+    case oiRefresh:  // refresh: two arrows chasing each other
       ArcArrow(a, QPointF(8, 8), 5.2, 100, 150, 2.2, kBlue, kBlueDark);
       ArcArrow(a, QPointF(8, 8), 5.2, 280, 150, 2.2, kBlue, kBlueDark);
       break;
-    case 13:  // data: table rows
+    case oiData:  // data: table rows
       Grid(a, kGridRect, kGridHeader, 3, 3, -1, 1, kGreen);
       break;
-    case 14: {  // parameters: a small form with two fields
+    case oiParameters: {  // parameters: a small form with two fields
       const QRectF win(0.5, 1.5, 15, 13);
       a.p.setPen(Pen(kGridFrame, a.lw));
       a.p.setBrush(QColor(0xF1, 0xF4, 0xF8));
@@ -498,7 +498,7 @@ void PaintIndex(TArt &a, int index) {
       }
       break;
     }
-    case 15: {  // quit: leave through the door
+    case oiQuit: {  // quit: leave through the door
       a.p.setPen(Pen(QColor(0x4A, 0x3B, 0x2C), a.lw));
       a.p.setBrush(QColor(0x3B, 0x44, 0x50));
       a.p.drawRect(QRectF(1.5, 0.5, 9, 15));
@@ -515,19 +515,19 @@ void PaintIndex(TArt &a, int index) {
       Badge(a, arrow, kGreen, kGreenDark);
       break;
     }
-    case 16:  // rename query
+    case oiRenameQuery:  // rename query
       QueryDocument(a, QRectF(1.5, 0.5, 11, 15));
       PencilBadge(a);
       break;
-    case 17:  // new query
+    case oiNewQuery:  // new query
       QueryDocument(a, QRectF(1.5, 0.5, 11, 15));
       PlusBadge(a);
       break;
-    case 18:  // delete query
+    case oiDeleteQuery:  // delete query
       QueryDocument(a, QRectF(1.5, 0.5, 11, 15));
       CrossBadge(a);
       break;
-    case 19: {  // search
+    case oiSearch: {  // search
       a.p.setPen(Pen(QColor(0x6B, 0x4A, 0x2A), 2.6));
       a.p.drawLine(QPointF(10.2, 10.2), QPointF(14.2, 14.2));
       a.p.setPen(Pen(kInk, a.lw));
@@ -538,22 +538,22 @@ void PaintIndex(TArt &a, int index) {
       a.p.drawEllipse(QPointF(6.5, 6.5), 5, 5);
       break;
     }
-    case 20:  // connection properties
+    case oiConnectionProperties:  // connection properties
       Cylinder(a, QRectF(0.5, 0.5, 10, 14.5), kDbBase);
       PencilBadge(a);
       break;
-    case 21:  // new connection
+    case oiNewConnection:  // new connection
       Cylinder(a, QRectF(0.5, 0.5, 10, 14.5), kDbBase);
       PlusBadge(a);
       break;
-    case 22:  // delete connection
+    case oiDeleteConnection:  // delete connection
       Cylinder(a, QRectF(0.5, 0.5, 10, 14.5), kDbBase);
       CrossBadge(a);
       break;
-    case 23:  // web site
+    case oiWebSite:  // web site
       Globe(a, QPointF(8, 8), 7.2);
       break;
-    case 24: {  // check for updates: a circular arrow round a down arrow
+    case oiCheckUpdates: {  // check for updates: a circular arrow round a down arrow
       ArcArrow(a, QPointF(8, 8), 5.6, 60, 290, 2.3, kGreen, kGreenDark);
       QPolygonF down;
       down << QPointF(7, 4.5) << QPointF(9, 4.5) << QPointF(9, 7.5) << QPointF(10.8, 7.5)
@@ -563,7 +563,7 @@ void PaintIndex(TArt &a, int index) {
       a.p.drawPolygon(down);
       break;
     }
-    case 25: {  // tutorials: a book
+    case oiTutorials: {  // tutorials: a book
       const QRectF cover(2.5, 0.5, 11, 15);
       a.p.setPen(Pen(QColor(0x7A, 0x6A, 0x55), a.lw));
       a.p.setBrush(QColor(0xF6, 0xF1, 0xE4));
@@ -583,10 +583,10 @@ void PaintIndex(TArt &a, int index) {
       a.p.drawPolygon(ribbon);
       break;
     }
-    case 26:  // about
+    case oiAbout:  // about
       InfoSign(a, QPointF(8, 8), 7.2);
       break;
-    case 27: {  // forum: two speech bubbles
+    case oiForum: {  // forum: two speech bubbles
       Bubble(a, QRectF(0.5, 0.5, 11, 7.5), true, kBlue);
       Bubble(a, QRectF(4.5, 5.5, 11, 7.5), false, kOrange);
       a.p.setPen(Qt::NoPen);

@@ -3,6 +3,8 @@
 // of the message dialog.
 #pragma once
 
+#include "TObjectImage.h"
+
 #include <QPixmap>
 #include <QSize>
 
@@ -10,10 +12,10 @@ class QPainter;
 
 namespace UPictures {
 
-// Number of object pictures (indices 0 to 27 of imgObjects16).
-constexpr int kObjectPictureCount = 28;
+// Number of object pictures (indices oiRoot to oiForum of imgObjects16).
+constexpr int kObjectPictureCount = oiForum + 1;
 
-// Paints object picture `index` (0..27) into the square (0,0)-(size,size)
+// Paints object picture `index` (a TObjectImage) into the square (0,0)-(size,size)
 // of the painter's current coordinate system. Unknown indices paint nothing.
 void PaintObjectPicture(QPainter &painter, int index, int size);
 

@@ -1,4 +1,4 @@
-// UAbout: the About box, created once and shown again at each request.
+// TfrmAbout: the About box, created once and shown again at each request.
 #pragma once
 
 #include "TSkinForm.h"
@@ -27,7 +27,8 @@ class TfrmAbout : public QDialog, public TSkinForm {
   ~TfrmAbout() override;
 
   // Centres the box on its parent (the screen without one) and shows it
-  // modally, Ok holding the focus: 1 for Ok, 2 for the close box or Escape.
+  // modally, Ok holding the focus: mrOk for Ok, mrCancel for the close box
+  // or Escape.
   int Execute();
 
  public slots:

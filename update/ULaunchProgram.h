@@ -7,8 +7,8 @@
 
 #include <optional>
 
-// What LaunchProgram reports, in the manner of the platform's start call:
-// above 31 the program was started, otherwise the reason it was not.
+// What LaunchProgram reports: a value above 31 means the program was
+// started, any other value is the reason it was not.
 enum TLaunchResult : int {
   lrBadArguments = 0,  // the argument text is not well formed (a quote left open): nothing started
   lrFileNotFound = 2,  // there is no file at the program's path
@@ -16,11 +16,14 @@ enum TLaunchResult : int {
   lrStarted = 33,      // started
 };
 
+// The window state LaunchProgram is asked for: a normal window.
+constexpr int kShowNormal = 1;
+
 // Starts `program`, its path taken as it stands (blanks included: it is never
 // split nor unquoted), with `arguments` split into words by
 // SplitShellWords. The program is detached: it is not waited for, watched or
-// ended with this program. showMode is the window state asked for (1: a
-// normal window); on this platform the started program chooses its own.
+// ended with this program. showMode is the window state asked for
+// (kShowNormal); on this platform the started program chooses its own.
 // Returns one of TLaunchResult.
 int LaunchProgram(const QString &program, const QString &arguments, int showMode);
 

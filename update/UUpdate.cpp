@@ -42,7 +42,7 @@ void CheckForUpdates(const QString &mode) { CheckForUpdates(mode, QCoreApplicati
 
 void CheckForUpdates(const QString &mode, const QString &programFile) {
   // A missing updater is the usual case of a copied program: nothing to say.
-  LaunchProgram(UpdaterPath(programFile), UpdaterArguments(programFile, mode), 1);
+  LaunchProgram(UpdaterPath(programFile), UpdaterArguments(programFile, mode), kShowNormal);
 }
 
 QString WebPageUrl(const QString &page) { return QLatin1String("http://") + QLatin1String(WebHost) + page; }

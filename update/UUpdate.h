@@ -2,6 +2,8 @@
 // web pages.
 #pragma once
 
+#include "UVersion.h"
+
 #include <QString>
 
 namespace UUpdate {
@@ -9,7 +11,7 @@ namespace UUpdate {
 inline constexpr const char *ProductName = "Vantrel";
 // The version the updater is told is installed; the program's version
 // answer gives the same text.
-inline constexpr const char *Version = "V1.2.1";
+inline constexpr const char *Version = UVersion::Text;
 // The product's web site and update server: one host for all of them.
 // A reserved name until the product has a domain of its own.
 inline constexpr const char *WebHost = "www.vantrel.example";

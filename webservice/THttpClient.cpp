@@ -182,8 +182,8 @@ THttpClient::State::State() {
   multi = curl_multi_init();
   easy = curl_easy_init();
   if (!multi || !easy) return;
-  // One connection kept, as the platform did: a request to another host or
-  // port replaces it.
+  // One connection kept: a request to another host or port replaces it
+  // rather than opening a second one beside it.
   curl_multi_setopt(multi, CURLMOPT_MAXCONNECTS, 1L);
 
   postHeaders = curl_slist_append(postHeaders, "Content-Type: application/x-www-form-urlencoded");

@@ -117,8 +117,6 @@ int gRefused = 0;
 
 void TWebService::SetDefaultWaiter(TWaiter waiter) { DefaultWaiter() = std::move(waiter); }
 
-void TWebService::SetWaiter(TWaiter waiter) { FWaiter = std::move(waiter); }
-
 bool TWebService::AnyInFlight() { return gInFlight > 0; }
 
 int TWebService::RefusedRequests() { return gRefused; }
@@ -173,7 +171,7 @@ void TWebService::Execute(const QString &sql) {
 
 bool TWebService::Exchange(const QString &sql, const QByteArray &url, const QByteArray &form, TAnswerBuffer *answer,
                            QString *failure) {
-  const TWaiter &waiter = FWaiter ? FWaiter : DefaultWaiter();
+  const TWaiter &waiter = DefaultWaiter();
   struct TInFlight {
     bool &flag;
     TInFlight(bool &f) : flag(f) {

@@ -64,10 +64,9 @@ class TWebService : public QObject {
   // only once RequestFinished() is true (RequestDone tells when), and may
   // call Cancel() meanwhile.
   using TWaiter = std::function<void(TWebService &client, const TPendingRequest &request)>;
-  // The waiter of every client without one of its own. None (the default):
-  // requests block the calling thread, as the command-line client wants.
+  // The waiter of every client. None (the default): requests block the
+  // calling thread, as the command-line client wants.
   static void SetDefaultWaiter(TWaiter waiter);
-  void SetWaiter(TWaiter waiter);
   // Ends the request under way as soon as possible, from any thread; its
   // Execute then fails with "Requête annulée" and Cancelled() true.
   void Cancel();
@@ -166,7 +165,6 @@ class TWebService : public QObject {
 
   std::unique_ptr<THttpClient> FHttp;
   std::function<QDateTime()> FClock;
-  TWaiter FWaiter;
   bool FInFlight = false;
   bool FCancelled = false;
   std::atomic<bool> FFinished{false};

@@ -67,7 +67,7 @@ void TDataPage::LoadDatas(QTreeWidgetItem *node) {
         FParameters.SetFormTitle(QStringLiteral("Paramètres [") + node->text(0) + QLatin1Char(']'));
         FParameters.DatabaseId = TTreeNodes::ConnectionKey(node);
         FParameters.SQLText = text;
-        if (FParameters.Execute() != 1) return false;
+        if (FParameters.Execute() != mrOk) return false;
         text = FParameters.SQLText;
         return true;
       });

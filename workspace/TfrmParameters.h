@@ -1,4 +1,4 @@
-// UParameters: the dialog that asks for the values of a saved query's named
+// TfrmParameters: the dialog that asks for the values of a saved query's named
 // parameters before it runs, offers the values last given on the same
 // connection, puts the typed values into the text and remembers them.
 // Created once and reused.
@@ -37,12 +37,12 @@ class TfrmParameters : public QDialog, public TSkinForm {
   QByteArray SQLText;     // the query's text; after OK, with the values put in
 
   // Builds one row per reference of SQLText (FormShow), places the dialog
-  // over its parent (or the screen) and shows it modally: 1 for OK, 2 for
-  // Cancel, Escape or the close box. What fails is thrown from here, never
-  // across the event loop: a text with too many references (TSqlTextError)
-  // or a store failure while reading remembered values, before anything is
-  // shown; a store failure on OK once the dialog has closed, with SQLText
-  // unchanged.
+  // over its parent (or the screen) and shows it modally: mrOk for OK,
+  // mrCancel for Cancel, Escape or the close box. What fails is thrown from
+  // here, never across the event loop: a text with too many references
+  // (TSqlTextError) or a store failure while reading remembered values,
+  // before anything is shown; a store failure on OK once the dialog has
+  // closed, with SQLText unchanged.
   int Execute();
 
   // Rebuilds the rows from SQLText, each edit filled with its remembered
@@ -59,7 +59,7 @@ class TfrmParameters : public QDialog, public TSkinForm {
  public slots:
   // OK: puts the values into SQLText and remembers them.
   void BitBtn1Click();
-  // Escape and the close box give 2, as Annuler does.
+  // Escape and the close box give mrCancel, as Annuler does.
   void reject() override;
 
  protected:

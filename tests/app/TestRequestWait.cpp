@@ -5,6 +5,7 @@
 // request then works. Against the tests' loopback server, stalled in the
 // ways a dead or slow host stalls.
 #include "MainWindowFixture.h"
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TActionList.h"
 #include "TfrmDialog.h"
@@ -84,7 +85,7 @@ class TestRequestWait : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
   }
   void init() {
     QVERIFY(F.IsValid());

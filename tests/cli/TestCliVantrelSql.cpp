@@ -2,6 +2,7 @@
 // prints in each format, and its exit statuses. The real ws.php is in the
 // e2e tests.
 
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "SqlProcess.h"
 #include "TLocalStore.h"
@@ -110,7 +111,7 @@ class TestCliVantrelSql : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
     QVERIFY2(QFile::exists(SqlProgram()), qPrintable(SqlProgram()));
   }
 

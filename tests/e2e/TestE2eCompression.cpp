@@ -4,6 +4,7 @@
 // PHP's memory flat (the fixture's memory_limit is 16M) on a large result.
 
 #include "E2eSettings.h"
+#include "NoProxy.h"
 #include "TWebService.h"
 
 #include <curl/curl.h>
@@ -117,7 +118,7 @@ class TestE2eCompression : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
   }

@@ -4,6 +4,7 @@
 #include "E2eSettings.h"
 #include "MainWindowFixture.h"
 #include "ModalHelper.h"
+#include "NoProxy.h"
 #include "TActionList.h"
 #include "TLocalStore.h"
 #include "TTreeNodes.h"
@@ -58,6 +59,7 @@ class TestE2eDataPage : public QObject {
 
  private slots:
   void initTestCase() {
+    NoProxy::Unset();
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     QVERIFY(FDir.isValid());

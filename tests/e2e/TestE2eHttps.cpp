@@ -4,6 +4,7 @@
 // off, and refused with a text that says what to do otherwise.
 
 #include "E2eSettings.h"
+#include "NoProxy.h"
 #include "SqlProcess.h"
 #include "TWebService.h"
 
@@ -54,8 +55,8 @@ class TestE2eHttps : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "VANTREL_CA_FILE"})
-      qunsetenv(name);
+    NoProxy::Unset();
+    qunsetenv("VANTREL_CA_FILE");
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     QVERIFY2(FSettings.WebServer.startsWith(QLatin1String("https://")), qPrintable(FSettings.WebServer));

@@ -4,6 +4,7 @@
 // ordinary name whose statements are those it always had.
 #include "E2eSettings.h"
 #include "MainWindowFixture.h"
+#include "NoProxy.h"
 #include "TLocalStore.h"
 #include "TWebService.h"
 #include "TXGridView.h"
@@ -42,6 +43,7 @@ class TestE2eNames : public QObject {
 
  private slots:
   void initTestCase() {
+    NoProxy::Unset();
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     QVERIFY(FDir.isValid());
@@ -97,7 +99,7 @@ class TestE2eNames : public QObject {
 
     // What the program asks from here on, as it gives it to the client.
     QStringList sent;
-    main.WebService().SetWaiter(
+    TWebService::SetDefaultWaiter(
         [&sent, wait = TfrmRequestWait::Waiter(&main)](TWebService &client, const TWebService::TPendingRequest &request) {
           sent << request.Statement;
           wait(client, request);

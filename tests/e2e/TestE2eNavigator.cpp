@@ -1,5 +1,6 @@
 #include "E2eSettings.h"
 #include "MainWindowFixture.h"
+#include "NoProxy.h"
 #include "TLocalStore.h"
 #include "TTreeNodes.h"
 #include "TWebService.h"
@@ -35,6 +36,7 @@ class TestE2eNavigator : public QObject {
 
  private slots:
   void initTestCase() {
+    NoProxy::Unset();
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     QVERIFY(FDir.isValid());

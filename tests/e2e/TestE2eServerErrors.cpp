@@ -8,6 +8,7 @@
 
 #include "E2eSettings.h"
 #include "E2eWsInstance.h"
+#include "NoProxy.h"
 #include "TWebService.h"
 
 #include <QRegularExpression>
@@ -58,7 +59,7 @@ class TestE2eServerErrors : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     QVERIFY(FRefusing.Port() != 0);

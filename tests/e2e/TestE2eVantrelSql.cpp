@@ -2,6 +2,7 @@
 // values, the statement from standard input, and the exit statuses.
 
 #include "E2eSettings.h"
+#include "NoProxy.h"
 #include "SqlProcess.h"
 #include "TWebService.h"
 
@@ -22,7 +23,7 @@ class TestE2eVantrelSql : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     TWebService ws;

@@ -4,6 +4,7 @@
 
 #include "E2eHttp.h"
 #include "E2eSettings.h"
+#include "NoProxy.h"
 #include "TWebService.h"
 
 #include <QTest>
@@ -30,7 +31,7 @@ class TestE2eWebService : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     FSettings.Apply(FWs);

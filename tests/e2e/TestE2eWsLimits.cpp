@@ -8,6 +8,7 @@
 
 #include "E2eSettings.h"
 #include "E2eWsInstance.h"
+#include "NoProxy.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -63,7 +64,7 @@ class TestE2eWsLimits : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
     FSettings = E2eSettings::Load();
     QVERIFY2(FSettings.Problem.isEmpty(), qPrintable(FSettings.Problem));
     QVERIFY(FSilent.Port() != 0 && FRecorder.Port() != 0);

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 #include "ModalHelper.h"
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TActionList.h"
 #include "TWebService.h"
@@ -78,6 +79,7 @@ class TestConnectionFlows : public QObject {
   }
 
  private slots:
+  void initTestCase() { NoProxy::Unset(); }
   void init() {
     QVERIFY(F.IsValid());
     TfrmDialog::ClearAnswers();

@@ -1,6 +1,7 @@
 // The connection properties dialog: the OK rule, the values as typed, the
 // masked password, the modal results and the anchored layout.
 #include "ModalHelper.h"
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TfrmDialog.h"
 #include "TfrmDBProperties.h"
@@ -68,7 +69,7 @@ void TestDBProperties::connectionTest() {
   QFETCH(QByteArray, answer);
   QFETCH(int, kind);
   QFETCH(QString, message);
-  for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+  NoProxy::Unset();
   RecordingServer server;
   server.Enqueue(RecordingServer::Ok(answer));
   TfrmDBProperties form;

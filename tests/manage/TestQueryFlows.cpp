@@ -2,6 +2,7 @@
 // renamed in place in the tree and in the list with the user's own keys and
 // clicks, deleted after the question; one refresh after a rename.
 #include "MainWindowFixture.h"
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TActionList.h"
 #include "TLocalStore.h"
@@ -98,6 +99,7 @@ class TestQueryFlows : public QObject {
   }
 
  private slots:
+  void initTestCase() { NoProxy::Unset(); }
   void init() {
     QVERIFY(F.IsValid());
     TfrmDialog::ClearAnswers();

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TActionList.h"
 #include "TLocalStore.h"
@@ -116,6 +117,7 @@ class TestNavigator : public QObject {
   }
 
  private slots:
+  void initTestCase() { NoProxy::Unset(); }
   void init() {
     QVERIFY(F.IsValid());
     FServer = std::make_unique<RecordingServer>();

@@ -446,7 +446,7 @@ void TestSqlText::quotesInComments_data() {
   // Text whose comment end moves as colons go and markers come in.
   QTest::newRow("shorter name in a comment") << QByteArray("/* :longname */ ':c' :b") << L{"longname", "b"};
   QTest::newRow("doubled colon in a comment") << QByteArray("/* a::b */':c' :d") << L{"d"};
-  // Not comments: the quote toggles as it always did.
+  // Not comments: the quote in them opens a quoted text, as anywhere else.
   QTest::newRow("--x is no comment") << QByteArray("SELECT 1--l'x\nAND a = :a") << L{};
   QTest::newRow("--' is no comment") << QByteArray("--'x\n:a") << L{};
   QTest::newRow("/*! is code") << QByteArray("SELECT /*!50001 l'x */ :a") << L{};

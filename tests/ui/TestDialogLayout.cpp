@@ -48,7 +48,7 @@ void TestDialogLayout::layout_data() {
   // A long line of width W: outer width W + 84.
   QTest::newRow("long line") << 500 << 13 << 2 << 584 << 576 << 131 << 74 << 221 << 98;
   QTest::newRow("no button") << 120 << 13 << 0 << 300 << 292 << 131 << 74 << 146 << 98;
-  // All eleven kinds: (292 - 737) div 2 truncates toward zero: -222.
+  // All eleven kinds: (292 - 737) / 2, truncated toward zero: -222.
   QTest::newRow("eleven buttons") << 120 << 13 << 11 << 300 << 292 << 131 << 74 << -222 << 98;
 }
 

@@ -1,8 +1,11 @@
 // The result grid: columns and rows read from a source, Clear, header-click
 // sorting by the lists' rules with its arrow, the selection through a sort,
-// Ctrl+C, the width rule on painted rows, and the divider signals.
+// Ctrl+C, the width rule on painted rows, and the divider signals. Every
+// grid's model is watched by Qt's model tester: a change the model signals
+// wrongly fails the test that made it.
 #include "TXGridView.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -41,9 +44,16 @@ class TRows : public TGridSource {
 
 std::shared_ptr<TRows> Rows(const QStringList &rows) { return std::make_shared<TRows>(rows); }
 
+// Checks the grid's model after each change it signals, for the grid's
+// life; a fault is reported as a failure of the running test.
+void Watch(TXGridView &grid) {
+  new QAbstractItemModelTester(grid.model(), QAbstractItemModelTester::FailureReportingMode::QtTest, &grid);
+}
+
 // A grid of four columns "id", "nom", "taille", "note" holding `rows`.
 std::unique_ptr<TXGridView> Grid(const QStringList &rows) {
   auto grid = std::make_unique<TXGridView>();
+  Watch(*grid);
   for (const char *caption : {"id", "nom", "taille", "note"}) grid->AddColumn(QString::fromLatin1(caption), 60);
   grid->SetRows(Rows(rows));
   grid->resize(500, 300);
@@ -101,6 +111,7 @@ class TestXGridView : public QObject {
 
  private slots:
   void columnsRowsAndClear();
+  void modelChangesHoldTogether();
   void headerClicks_data();
   void headerClicks();
   void clearKeepsTheSortingMode();
@@ -159,6 +170,37 @@ void TestXGridView::columnsRowsAndClear() {
   grid->AddColumn("x", 70);
   QCOMPARE(grid->Captions(), QStringList{"x"});
   QCOMPARE(grid->columnWidth(0), 70);
+}
+
+// Every way the rows and columns change, one after the other on one grid,
+// with a selection and a current cell for the sorts to carry: the model
+// tester checks each step, and the cells still read right at the end.
+void TestXGridView::modelChangesHoldTogether() {
+  auto grid = Grid(kRows);
+  QVERIFY(Show(grid.get()));
+  SelectRows(*grid, {1, 3});
+  grid->selectionModel()->setCurrentIndex(grid->model()->index(3, 2), QItemSelectionModel::NoUpdate);
+  ClickHeader(*grid, 2);
+  ClickHeader(*grid, 2);
+  ClickHeader(*grid, 1);
+  grid->SetRows(Rows({"9|x|1", "8|y|2"}));  // fewer rows, arriving sorted
+  QCOMPARE(Ids(*grid), (QStringList{"9", "8"}));
+  grid->SetRows(Rows({}));  // a source without rows
+  QCOMPARE(grid->RowCount(), 0);
+  ClickHeader(*grid, 0);  // sorting nothing
+  grid->SetRows(Rows(kRows));
+  grid->AddColumn("cinquième", 40);  // a column past the rows' values
+  QCOMPARE(grid->CellText(0, 4), QString());
+  grid->RemoveColumns();  // columns go, rows stay
+  QCOMPARE(grid->ColumnCount(), 0);
+  QCOMPARE(grid->RowCount(), 4);
+  for (const char *caption : {"id", "nom"}) grid->AddColumn(QString::fromLatin1(caption), 60);
+  grid->Clear();
+  grid->Clear();
+  grid->SetRows(nullptr);
+  grid->SetRows(Rows({"2|b", "1|a"}));
+  QCOMPARE(Ids(*grid), (QStringList{"1", "2"}));  // the text sorting stays
+  QCOMPARE(grid->model()->index(1, 1).data().toString(), QString("b"));
 }
 
 void TestXGridView::headerClicks_data() {
@@ -231,6 +273,7 @@ void TestXGridView::clearKeepsTheSortingMode() {
 
   // A grid set to sort before it has rows.
   TXGridView sorted;
+  Watch(sorted);
   sorted.SetSortType(TXGridView::stText);
   sorted.AddColumn("n", 50);
   QCOMPARE(Arrow(sorted), QString("0 up"));
@@ -317,6 +360,7 @@ void TestXGridView::ctrlCBelongsToTheGrid() {
   QWidget window;
   auto *layout = new QVBoxLayout(&window);
   auto *grid = new TXGridView(&window);
+  Watch(*grid);
   layout->addWidget(grid);
   grid->AddColumn("id", 50);
   grid->SetRows(Rows({"1", "2"}));

@@ -2,6 +2,7 @@
 // result set reads, the answer's own bytes (no copy) kept alive after the
 // next Execute, and the longest values of each column.
 
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TAnswerTable.h"
 #include "TWebService.h"
@@ -73,7 +74,7 @@ class TestAnswerTable : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
   }
 
   // The table reads what the result set reads, line and piece rules,

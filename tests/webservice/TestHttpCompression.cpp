@@ -3,6 +3,7 @@
 // against a loopback server that sends compressed bodies made here with
 // zlib.
 
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TAnswerBuffer.h"
 #include "THttpClient.h"
@@ -91,6 +92,7 @@ class TestHttpCompression : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() { NoProxy::Unset(); }
   // The test server is on this machine, where compression is not asked for
   // unless the switch says so.
   void init() { qputenv("VANTREL_COMPRESSION", "on"); }

@@ -1,6 +1,7 @@
 // The answer as a result set: lines, pieces, escapes, the error line, the
 // cursor and the lookups. Every answer really crosses the loopback.
 
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TWebService.h"
 
@@ -51,7 +52,7 @@ class TestWebServiceResultSet : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
   }
 
   void answers_data() {

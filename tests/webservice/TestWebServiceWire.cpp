@@ -1,6 +1,7 @@
 // The request on the wire and the failures of the exchange, against a
 // loopback server that records the exact bytes it receives.
 
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "THttpClient.h"
 #include "TWebService.h"
@@ -152,9 +153,7 @@ class TestWebServiceWire : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                             "ALL_PROXY", "no_proxy", "NO_PROXY"})
-      qunsetenv(name);
+    NoProxy::Unset();
   }
 
   void formBody_data() {

@@ -5,6 +5,7 @@
 // reader reads it, and the double click on an address.
 #include "MainWindowFixture.h"
 #include "ModalHelper.h"
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TUrlCatcher.h"
 #include "TActionList.h"
@@ -89,6 +90,7 @@ class TestDataPage : public QObject {
   void ShowDataPage() { F.W.PageControl->setCurrentWidget(F.W.tsDatas); }
 
  private slots:
+  void initTestCase() { NoProxy::Unset(); }
   void init() {
     QVERIFY(F.IsValid());
     FServer = std::make_unique<RecordingServer>();

@@ -2,6 +2,7 @@
 // columns and rows, errors, rows without field names, the busy cursor and
 // its shape, the width rule, and a grid the user had sorted.
 
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TWebService.h"
 #include "TXGridView.h"
@@ -67,7 +68,7 @@ class TestGridLoader : public QObject {
 
  private slots:
   void initTestCase() {
-    for (const char *name : {"http_proxy", "all_proxy", "ALL_PROXY"}) qunsetenv(name);
+    NoProxy::Unset();
   }
 
   void answers_data() {

@@ -5,6 +5,7 @@
 // written at the caret; and a store that cannot be written, said once while
 // typing goes on.
 #include "MainWindowFixture.h"
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TLocalStore.h"
 #include "TExpandPanel.h"
@@ -97,6 +98,7 @@ class TestQueryPage : public QObject {
   }
 
  private slots:
+  void initTestCase() { NoProxy::Unset(); }
   void init() {
     QVERIFY(F.IsValid());
     FServer = std::make_unique<RecordingServer>();
