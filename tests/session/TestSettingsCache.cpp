@@ -1,6 +1,7 @@
 // Which connection's settings the client carries: read once per connection
 // until invalidated, sent as stored, and never those of another connection
 // when a row is gone.
+#include "NoProxy.h"
 #include "RecordingServer.h"
 #include "TLocalStore.h"
 #include "TSettingsCache.h"
@@ -28,6 +29,7 @@ class TestSettingsCache : public QObject {
   }
 
  private slots:
+  void initTestCase() { NoProxy::Unset(); }
   void init() {
     QVERIFY(FDir.isValid());
     FStore = std::make_unique<TLocalStore>();
